@@ -1,0 +1,9 @@
+#!/bin/sh
+# Runs a Windows test binary under Wine in the build tree's private prefix.
+# VANTREL_WINEPREFIX is set by CTest (see tests/CMakeLists.txt); the prefix is
+# created by the "wine_prefix" test fixture before anything runs in it.
+: "${VANTREL_WINEPREFIX:?VANTREL_WINEPREFIX must name the test prefix}"
+export WINEPREFIX="$VANTREL_WINEPREFIX"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+exec /usr/lib/wine/wine64 "$@"

@@ -1,0 +1,52 @@
+#include "launcher/engine_launch.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "launcher/command_line.h"
+#include "platform/windows/scoped_handle.h"
+
+namespace vantrel {
+
+bool launch_engine(const std::wstring& engine_path, const std::wstring& pass_through_args,
+                   const std::wstring& extra_switches, unsigned long* error) {
+  const std::wstring line = build_engine_command_line(engine_path, pass_through_args, extra_switches);
+  // CreateProcessW may write into the command line: give it a private copy.
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info{};
+  const BOOL created = ::CreateProcessW(engine_path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &info);
+  const DWORD last_error = ::GetLastError();
+  if (!created) {
+    if (error != nullptr) *error = last_error;
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  ::CloseHandle(info.hProcess);
+  return true;
+}
+
+std::wstring engine_start_failure_text(const std::wstring& engine_path, unsigned long error) {
+  std::wstring reason;
+  wchar_t* raw = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+      0, reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
+  win::ScopedLocal<wchar_t*> owned(raw);
+  if (length > 0 && owned.valid()) {
+    reason.assign(owned.get(), length);
+    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) {
+      reason.pop_back();
+    }
+  }
+  if (reason.empty()) reason = L"Unknown error";
+  return L"Engine could not be started:\n" + engine_path + L"\n\n" + reason + L" (error " +
+         std::to_wstring(error) + L")";
+}
+
+}  // namespace vantrel

@@ -1,0 +1,45 @@
+// The few operating-system services that the portable logic needs, behind
+// plain functions. Windows implementations live in platform/windows, the
+// Linux ones (used by the native build and its tests) in platform/posix.
+// No <windows.h> here: portable code includes only this header.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vantrel::platform {
+
+// A filesystem path for a UTF-16 path string (converted to UTF-8 on Linux).
+std::filesystem::path to_fs_path(const std::wstring& path);
+
+// Reads a whole file through a standard file stream (text mode turns CR LF
+// into LF on Windows). False when it cannot be opened or read, and when it is
+// too large to hold in memory; `out` is then unspecified.
+bool read_whole_file(const std::wstring& path, bool text_mode, std::string& out);
+
+// Whether a file or a directory exists at `path` (PathFileExistsW).
+bool path_exists(const std::wstring& path);
+
+// The current user's local (not roaming) application-data folder, or empty
+// when the system cannot name it. On Linux: $XDG_DATA_HOME or ~/.local/share.
+std::wstring local_app_data_dir();
+
+// Deletes one file; false when it was not deleted (missing, locked, a folder).
+bool delete_file(const std::wstring& path);
+
+// The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
+std::string utc_timestamp();
+
+// The process's own arguments after the program name, split by the system's
+// rules (CommandLineToArgvW); empty when splitting fails.
+std::vector<std::wstring> own_arguments();
+
+// Total physical memory in bytes; false when the query fails.
+bool total_physical_memory(std::uint64_t& bytes);
+
+// Number of logical processors the system reports (may be 0).
+std::uint32_t processor_count();
+
+}  // namespace vantrel::platform

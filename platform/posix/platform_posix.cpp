@@ -1,0 +1,102 @@
+// The Linux side of the platform layer. It lets the portable logic build and
+// run natively, so its unit tests run with the sanitizers; paths keep the
+// launcher's backslashes, which are turned into '/' on the way to the OS.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <system_error>
+#include <thread>
+
+#include "overlay/text_encoding.h"
+#include "platform/platform.h"
+#include "profile/hygiene.h"
+#include "records/atomic_write.h"
+#include "records/json_text.h"
+
+namespace vantrel {
+
+std::wstring utf8_to_wide(const std::string& utf8) { return utf8_to_utf16_portable(utf8); }
+std::string wide_to_utf8(const std::wstring& wide) { return utf16_to_utf8_portable(wide); }
+
+bool write_file_atomic(const std::wstring& target, const std::string& content) {
+  const std::string final_path = platform::to_fs_path(target).string();
+  const std::string temp = final_path + ".tmp";
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  const bool ok = done == content.size() && ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok || ::rename(temp.c_str(), final_path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  return true;
+}
+
+void remove_tree(const std::wstring& path) {
+  if (path.empty()) return;
+  std::error_code ignored;
+  std::filesystem::remove_all(platform::to_fs_path(path), ignored);
+}
+
+namespace platform {
+
+std::filesystem::path to_fs_path(const std::wstring& path) {
+  std::string utf8 = wide_to_utf8(path);
+  for (char& c : utf8) {
+    if (c == '\\') c = '/';
+  }
+  return std::filesystem::path(utf8);
+}
+
+bool path_exists(const std::wstring& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(to_fs_path(path), ec);
+}
+
+std::wstring local_app_data_dir() {
+  if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && *xdg != '\0') return utf8_to_wide(xdg);
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return utf8_to_wide(std::string(home) + "/.local/share");
+  }
+  return std::wstring();
+}
+
+bool delete_file(const std::wstring& path) {
+  std::error_code ec;
+  const auto p = to_fs_path(path);
+  if (std::filesystem::is_directory(p, ec)) return false;
+  return std::filesystem::remove(p, ec);
+}
+
+std::string utc_timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  gmtime_r(&now, &t);
+  return format_utc_timestamp(static_cast<unsigned>(t.tm_year + 1900), static_cast<unsigned>(t.tm_mon + 1),
+                              static_cast<unsigned>(t.tm_mday), static_cast<unsigned>(t.tm_hour),
+                              static_cast<unsigned>(t.tm_min), static_cast<unsigned>(t.tm_sec));
+}
+
+std::vector<std::wstring> own_arguments() { return {}; }
+
+bool total_physical_memory(std::uint64_t& bytes) {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long page_size = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || page_size <= 0) return false;
+  bytes = static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(page_size);
+  return true;
+}
+
+std::uint32_t processor_count() { return std::thread::hardware_concurrency(); }
+
+}  // namespace platform
+}  // namespace vantrel

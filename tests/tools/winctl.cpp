@@ -1,0 +1,125 @@
+// Test helper for driving the launcher under Wine as a user or a caller would.
+//
+//   winctl spawn FILE          start the command line held in FILE (UTF-8,
+//                              taken byte for byte) with CreateProcessW, wait,
+//                              and exit with the child's exit code
+//   winctl msgbox [MS]         wait up to MS ms for a message box, print its
+//                              caption and text as JSON, press OK
+//   winctl close CLASS [MS]    wait for a top-level window of CLASS and close
+//                              it as the title-bar button would (SC_CLOSE)
+//   winctl info                print facts of this Windows as JSON: the local
+//                              application-data folder, total physical memory
+//                              and the processor count
+//
+// Exit codes: 0 done, 2 nothing found in time, 3 usage or system error.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string json_string(const std::wstring& text) {
+  std::string out = "\"";
+  for (const wchar_t c : text) {
+    const unsigned u = static_cast<unsigned>(c);
+    if (u == '"' || u == '\\') {
+      out += '\\';
+      out += static_cast<char>(u);
+    } else if (u >= 0x20 && u < 0x7F) {
+      out += static_cast<char>(u);
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    }
+  }
+  return out + "\"";
+}
+
+HWND wait_for_window(const wchar_t* klass, DWORD timeout_ms) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (HWND h = FindWindowW(klass, nullptr)) return h;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::wstring window_text(HWND h) {
+  wchar_t buf[4096] = {};
+  GetWindowTextW(h, buf, 4096);
+  return buf;
+}
+
+int spawn(const wchar_t* file) {
+  HANDLE f = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  std::string bytes(1 << 20, '\0');
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring line(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), line.data(), n);
+  line.push_back(L'\0');
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::printf("{\"error\":%lu}\n", GetLastError());
+    return 3;
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 3;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+int msgbox(DWORD timeout_ms) {
+  HWND box = wait_for_window(L"#32770", timeout_ms);
+  if (box == nullptr) return 2;
+  wchar_t text[4096] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 4096);
+  std::printf("{\"caption\":%s,\"text\":%s}\n", json_string(window_text(box)).c_str(), json_string(text).c_str());
+  std::fflush(stdout);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  return 0;
+}
+
+int close_window(const wchar_t* klass, DWORD timeout_ms) {
+  HWND h = wait_for_window(klass, timeout_ms);
+  if (h == nullptr) return 2;
+  PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
+int info() {
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+  MEMORYSTATUSEX mem{};
+  mem.dwLength = sizeof mem;
+  GlobalMemoryStatusEx(&mem);
+  SYSTEM_INFO si{};
+  GetSystemInfo(&si);
+  std::printf("{\"local_app_data\":%s,\"total_phys\":%llu,\"processors\":%lu}\n", json_string(local).c_str(),
+              static_cast<unsigned long long>(mem.ullTotalPhys), si.dwNumberOfProcessors);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 3;
+  const std::wstring cmd = argv[1];
+  const DWORD timeout = argc > 2 ? static_cast<DWORD>(_wtoi(argv[argc - 1])) : 10000;
+  if (cmd == L"spawn" && argc == 3) return spawn(argv[2]);
+  if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
+  if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
+  if (cmd == L"info") return info();
+  return 3;
+}
