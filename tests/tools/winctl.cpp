@@ -7,6 +7,8 @@
 //                              caption and text as JSON, press OK
 //   winctl close CLASS [MS]    wait for a top-level window of CLASS and close
 //                              it as the title-bar button would (SC_CLOSE)
+//   winctl hold FILE MS        open FILE without sharing, print "held", keep it
+//                              open MS ms (a file another program has locked)
 //   winctl info                print facts of this Windows as JSON: the local
 //                              application-data folder, total physical memory
 //                              and the processor count
@@ -98,6 +100,16 @@ int close_window(const wchar_t* klass, DWORD timeout_ms) {
   return 0;
 }
 
+int hold(const wchar_t* file, DWORD ms) {
+  HANDLE f = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  CloseHandle(f);
+  return 0;
+}
+
 int info() {
   wchar_t local[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
@@ -120,6 +132,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"spawn" && argc == 3) return spawn(argv[2]);
   if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
   if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
+  if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
   if (cmd == L"info") return info();
   return 3;
 }

@@ -1,0 +1,225 @@
+"""The passthrough and degraded starts: switches, result record, profile
+hygiene and WebGL profiles, as the Engine and the files see them."""
+import os
+import re
+import stat
+import subprocess
+
+from harness import (LauncherTest, LocalAppData, Sandbox, WINCTL_EXE, WINE, host_switches, wine_env, win_path)
+
+TS = re.compile(rb'^\{"schema":1,"ts":"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)",')
+
+
+def record_without_ts(data):
+    m = TS.match(data)
+    assert m, data
+    return data.replace(m.group(1), b'TS', 1)
+
+
+PASSTHROUGH_RECORD = (b'{"schema":1,"ts":"TS","status":"passthrough","ip":"","timezone":"","country_code":"",'
+                      b'"lat":"","lng":"","lang":"","accept_lang":"","elapsed_ms":0,"provider":"",'
+                      b'"error_code":"","message":"","launcher_version":"0.28.0"}\n')
+DEGRADED_RECORD = (b'{"schema":1,"ts":"TS","status":"degraded","ip":"","timezone":"","country_code":"",'
+                   b'"lat":"","lng":"","lang":"","accept_lang":"","elapsed_ms":0,"provider":"",'
+                   b'"error_code":"DIALOG_INIT_FAILED","message":"CreateProgressDialog returned null; '
+                   b'spawned engine without discovery","launcher_version":"0.28.0"}\n')
+
+PROFILE_TREE = [
+    'Default/Current Tabs', 'Default/Current Session', 'Default/Last Tabs', 'Default/Last Session',
+    'Default/Sessions/Session_1', 'Default/Sessions/deep/Tabs_2', 'Default/Cookies', 'Default/Cookies-journal',
+    'Default/Network/Cookies', 'Default/Network/Cookies-journal', 'Default/Network/Trust Tokens',
+    'Default/File System/000/p', 'Default/IndexedDB/a/b', 'Default/Local Storage/leveldb/LOG',
+    'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index', 'Default/databases/Databases.db',
+    'Default/Service Worker/CacheStorage/c', 'Default/Service Worker/ScriptCache/s',
+    'Default/InterestGroups', 'Default/Shared Storage', 'Default/Shared Storage-journal',
+    'Default/StorageBuckets/b', 'Default/Bookmarks', 'Default/Preferences', 'Profile 1/Last Session',
+    'Local State',
+]
+
+
+def make_tree(root, paths):
+    for p in paths:
+        full = os.path.join(root, *p.split('/'))
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, 'w') as f:
+            f.write('x')
+
+
+def present(root, paths):
+    return {p for p in paths if os.path.exists(os.path.join(root, *p.split('/')))}
+
+
+class ResultRecord(LauncherTest):
+    def test_passthrough_record_text_and_order(self):
+        s = Sandbox(self)
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertEqual(record_without_ts(s.result_record_bytes()), PASSTHROUGH_RECORD)
+        s.result_record()  # strict UTF-8 JSON
+        self.assertFalse(os.path.exists(os.path.join(s.profile, '.orlisk-launcher-result.json.tmp')))
+
+    def test_degraded_record_and_switches(self):
+        s = Sandbox(self)
+        s.write_overlay('{"auto-lang":true,"proxy-server":"socks5://127.0.0.1:9","webgl-profile":"p",'
+                        '"start-page":"https://d.example/"}')
+        with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w') as f:
+            f.write('{"p":{"gl":"x"}}')
+        make_tree(s.profile, ['Default/Last Session'])
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertEqual(record_without_ts(s.result_record_bytes()), DEGRADED_RECORD)
+        self.assertEqual(s.received()['command_line'],
+                         self.expected_engine_line(s, s.profile_arg, host_switches() + ' "https://d.example/"'))
+        self.assertEqual(present(s.profile, ['Default/Last Session']), set())
+
+    def test_existing_record_replaced_and_error_record_left(self):
+        s = Sandbox(self)
+        with open(os.path.join(s.profile, '.orlisk-launcher-result.json'), 'w') as f:
+            f.write('{"old":true, "padding":"' + 'x' * 5000 + '"}\n')
+        with open(os.path.join(s.profile, '.orlisk-launcher-error.json'), 'w') as f:
+            f.write('earlier failure\n')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertEqual(record_without_ts(s.result_record_bytes()), PASSTHROUGH_RECORD)
+        with open(os.path.join(s.profile, '.orlisk-launcher-error.json')) as f:
+            self.assertEqual(f.read(), 'earlier failure\n')
+
+    def test_missing_record_folder(self):
+        s = Sandbox(self)
+        missing = os.path.join(s.root, 'no such folder')
+        self.assertEqual(s.run(['--user-data-dir=' + win_path(missing)]), 0)
+        self.assertIsNotNone(s.received())
+        self.assertFalse(os.path.exists(missing))
+
+    def test_read_only_record_is_left_alone(self):
+        s = Sandbox(self)
+        path = os.path.join(s.profile, '.orlisk-launcher-result.json')
+        with open(path, 'w') as f:
+            f.write('old\n')
+        os.chmod(path, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
+        self.addCleanup(os.chmod, path, stat.S_IRUSR | stat.S_IWUSR)
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertIsNotNone(s.received())
+        with open(path) as f:
+            self.assertEqual(f.read(), 'old\n')
+        self.assertFalse(os.path.exists(path + '.tmp'))
+
+    def test_record_without_profile_goes_to_local_app_data(self):
+        s = Sandbox(self)
+        local = LocalAppData(self)
+        local.create()
+        self.assertEqual(s.run([]), 0)
+        self.assertEqual(record_without_ts(s.result_record_bytes(local.folder)), PASSTHROUGH_RECORD)
+
+
+class Switches(LauncherTest):
+    def test_start_page_cannot_inject_arguments(self):
+        cases = [
+            ('https://a.example/?q=a b', 'https://a.example/?q=a b'),
+            ('https://x.example/\\" --evil=1 \\"', 'https://x.example/" --evil=1 "'),
+            ('C:\\\\start\\\\', 'C:\\start\\'),
+            ('https://x.example/\\\\\\"q', 'https://x.example/\\"q'),
+        ]
+        for json_value, page in cases:
+            with self.subTest(page=page):
+                s = Sandbox(self)
+                s.write_overlay('{"start-page":"%s","device-memory":1,"hardware-concurrency":1,"speech-voices":1}'
+                                % json_value)
+                self.assertEqual(s.run([s.profile_arg]), 0)
+                self.assertEqual(s.received()['argv'][4:], [s.profile_arg, page])
+
+    def test_start_page_plain_bytes(self):
+        s = Sandbox(self)
+        s.write_overlay('{"start-page":"https://a.example/ü?x=1&y"}')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertEqual(s.received()['command_line'],
+                         self.expected_engine_line(s, s.profile_arg, host_switches() + ' "https://a.example/ü?x=1&y"'))
+
+    def test_presence_keys_suppress_host_values(self):
+        cases = [
+            ('{"device-memory":""}', host_switches().split()[1:]),
+            ('{"hardware-concurrency":null}', [host_switches().split()[0], host_switches().split()[2]]),
+            ('{"x":{"speech-voices":[]}}', host_switches().split()[:2]),
+        ]
+        for overlay, switches in cases:
+            with self.subTest(overlay=overlay):
+                s = Sandbox(self)
+                s.write_overlay(overlay)
+                self.assertEqual(s.run([s.profile_arg]), 0)
+                self.assertEqual(s.received()['argv'][5:], switches + ['chrome://version'])
+
+    def test_webgl_profile_from_catalogue(self):
+        s = Sandbox(self)
+        with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w', encoding='utf-8') as f:
+            f.write('{"profiles":{"nv":{"gpu-vendor":"NVIDIA Corporation","_note":"x",'
+                    '"gpu-renderer":"ANGLE (NVIDIA, GeForce \\"RTX\\" 3060)","max-texture":16384}}}')
+        s.write_overlay('{"webgl-profile":"nv","device-memory":1,"hardware-concurrency":1,"speech-voices":1}')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertEqual(
+            s.received()['command_line'],
+            self.expected_engine_line(
+                s, s.profile_arg,
+                '--gpu-renderer=ANGLE (NVIDIA, GeForce "RTX" 3060) --gpu-vendor=NVIDIA Corporation'
+                ' --max-texture=16384 chrome://version'))
+
+    def test_missing_catalogue_or_profile(self):
+        for catalogue in (None, '{"other":{"a":1}}', '{"nv":{"a":1'):
+            with self.subTest(catalogue=catalogue):
+                s = Sandbox(self)
+                if catalogue is not None:
+                    with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w') as f:
+                        f.write(catalogue)
+                s.write_overlay('{"webgl-profile":"nv"}')
+                self.assertEqual(s.run([s.profile_arg]), 0)
+                self.assertEqual(s.received()['argv'][5:], host_switches().split() + ['chrome://version'])
+
+
+class ProfileHygiene(LauncherTest):
+    def test_tabs_and_all_storage(self):
+        s = Sandbox(self)
+        make_tree(s.profile, PROFILE_TREE)
+        s.write_overlay('{"close-previous-tabs":true,"granular-storage-reset":{"all":true,"cookies":false}}')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertIsNotNone(s.received())
+        self.assertEqual(present(s.profile, PROFILE_TREE),
+                         {'Default/Network/Trust Tokens', 'Default/Bookmarks', 'Default/Preferences',
+                          'Profile 1/Last Session', 'Local State'})
+        for gone in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker', 'ShaderCache'):
+            self.assertFalse(os.path.exists(os.path.join(s.profile, gone)), gone)
+
+    def test_chosen_categories_only(self):
+        s = Sandbox(self)
+        make_tree(s.profile, PROFILE_TREE)
+        s.write_overlay('{"granular-storage-reset":{"cache_storage":true,"shader_cache":true,"Cookies":true}}')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertIsNotNone(s.received())
+        gone = {'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index',
+                'Default/Service Worker/CacheStorage/c'}
+        self.assertEqual(present(s.profile, PROFILE_TREE), set(PROFILE_TREE) - gone)
+
+    def test_locked_file_does_not_stop_later_deletions(self):
+        s = Sandbox(self)
+        make_tree(s.profile, PROFILE_TREE)
+        locked = os.path.join(s.profile, 'Default', 'Current Session')
+        holder = subprocess.Popen([WINE, WINCTL_EXE, 'hold', win_path(locked), '20000'], env=wine_env(),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(holder.wait)
+        self.addCleanup(holder.stdout.close)
+        self.addCleanup(holder.kill)
+        self.assertEqual(holder.stdout.readline().strip(), b'held')
+        s.write_overlay('{"start-page":"https://x.example/","granular-storage-reset":{"cookies":true}}')
+        self.assertEqual(s.run([s.profile_arg]), 0)
+        self.assertIsNotNone(s.received())
+        left = present(s.profile, PROFILE_TREE)
+        self.assertIn('Default/Current Session', left)
+        for path in ('Default/Last Tabs', 'Default/Last Session', 'Default/Sessions/Session_1', 'Default/Cookies',
+                     'Default/Network/Cookies-journal'):
+            self.assertNotIn(path, left)
+
+    def test_nothing_deleted_without_profile_argument(self):
+        s = Sandbox(self)
+        make_tree(s.root, ['Default/Last Session', 'Default/Cookies'])
+        s.write_overlay('{"close-previous-tabs":true,"granular-storage-reset":{"all":true}}',
+                        folder=LocalAppData(self).create())
+        self.assertEqual(subprocess.run([WINE, s.launcher], env=wine_env(), cwd=s.root, stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode, 0)
+        self.assertIsNotNone(s.received())
+        self.assertEqual(present(s.root, ['Default/Last Session', 'Default/Cookies']),
+                         {'Default/Last Session', 'Default/Cookies'})
