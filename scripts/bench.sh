@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their figures:
+#   1. overlay: read + model + list overlays of 4 KiB, 1 MiB and 16 MiB
+#      (native, optimized build), time per MiB;
+#   2. start-up: vantrel.exe's passthrough path from process start to the
+#      Engine's start, against a trampoline that only starts the Engine,
+#      alternating, under Wine (median of RUNS, default 20).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-20}
+bash scripts/setup.sh
+cmake --preset bench >/dev/null && cmake --build --preset bench --target overlay_bench >/dev/null
+cmake --preset windows >/dev/null && cmake --build --preset windows --target vantrel fake_engine trampoline startup_bench >/dev/null
+
+echo "== Overlay reading (native, optimized)"
+build/bench/bench/overlay_bench
+
+echo
+echo "== Start-up under Wine (launcher start to Engine start)"
+work=$PWD/build/bench-startup
+rm -rf "$work"; mkdir -p "$work/launcher" "$work/trampoline" "$work/profile"
+cp build/windows/vantrel.exe "$work/launcher/"
+cp build/windows/bench/trampoline.exe "$work/trampoline/"
+for d in launcher trampoline; do cp build/windows/tools/fake_engine.exe "$work/$d/vantrel-engine.exe"; done
+cp examples/command-line.json "$work/profile/"
+cp examples/orlisk-webgl-profiles.json "$work/launcher/"
+export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+bash tests/e2e/wine_prefix.sh up "$WINEPREFIX"
+w() { echo "Z:${1//\//\\}"; }
+/usr/lib/wine/wine64 build/windows/bench/startup_bench.exe "$(w "$work/launcher/vantrel.exe")" \
+  "$(w "$work/trampoline/trampoline.exe")" "$(w "$work/profile")" "$(w "$work/engine.json")" "$runs" </dev/null
