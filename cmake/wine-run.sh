@@ -5,5 +5,7 @@
 : "${VANTREL_WINEPREFIX:?VANTREL_WINEPREFIX must name the test prefix}"
 export WINEPREFIX="$VANTREL_WINEPREFIX"
 export WINEDEBUG=-all
+# Unit tests show no windows; keep the prefix in its no-display mode.
+unset DISPLAY
 export WINEDLLOVERRIDES="mscoree,mshtml="
 exec /usr/lib/wine/wine64 "$@"

@@ -36,7 +36,34 @@ def win_path(posix_path):
     return 'Z:' + os.path.abspath(posix_path).replace('/', '\\')
 
 
+_MODE_FILE = os.path.join(PREFIX, '.vantrel-display-mode')
+
+
+def _use_display_mode(display):
+    """Wine's desktop process belongs to the display it was started with; one
+    started without a display keeps later programs from showing windows on
+    Xvfb, and one started on a display that has gone away does the same.
+    So when a test switches between "no display" and a display, the prefix's
+    processes are ended and its services started afresh."""
+    mode = display or 'none'
+    try:
+        with open(_MODE_FILE) as f:
+            if f.read() == mode:
+                return
+    except OSError:
+        pass
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG='-all')
+    subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    subprocess.run(['/usr/lib/wine/wineserver', '-w'], env=env, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL)
+    subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), 'wine_prefix.sh'), 'up', PREFIX]
+                   + ([display] if display else []),
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+
+
 def wine_env(display=None, extra=None):
+    _use_display_mode(display)
     env = dict(os.environ)
     env.update(WINEPREFIX=PREFIX, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
     env.pop('DISPLAY', None)

@@ -1,12 +1,16 @@
 #!/bin/sh
 # Creates (up) or stops (down) the private Wine prefix of a test run.
+#   wine_prefix.sh up PREFIX [DISPLAY] | down PREFIX
 #   up:   a fresh prefix, with no Mono/Gecko prompts, no window-manager
 #         decorations (Wine then does not wait ~2 s per destroyed window),
 #         and a persistent wineserver so each test's Wine start is quick.
 #   down: ends every process of that prefix; touches no other prefix.
+#         Wine's background processes (its desktop among them) belong to
+#         the display they start with: DISPLAY, or none when not given.
 set -eu
 action=$1
-prefix=$2
+prefix=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+display=${3:-}
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 case "$action" in
@@ -20,9 +24,12 @@ case "$action" in
     # The first Windows program of a session starts Wine's background
     # services; start them here, detached from the caller's output, so that
     # they never hold a test's output pipe open.
+    if [ -n "$display" ]; then export DISPLAY="$display"; fi
     /usr/lib/wine/wine64 wineboot -u </dev/null >/dev/null 2>&1
+    printf '%s' "${display:-none}" > "$prefix/.vantrel-display-mode"  # see tests/e2e/harness.py
     ;;
   down)
     /usr/lib/wine/wineserver -k || true
+    rm -f "$prefix/.vantrel-display-mode"
     ;;
 esac
