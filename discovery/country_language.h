@@ -1,0 +1,24 @@
+// The compiled-in table from an egress country to the Engine's language and
+// Accept-Language values.
+#pragma once
+
+#include <string>
+
+namespace vantrel {
+
+struct CountryLanguageRow {
+  const char* country_code;     // ISO 3166-1 alpha-2, upper case
+  const char* language_tag;     // for --lang
+  const char* accept_language;  // for --accept-language
+};
+
+struct LanguagePair {
+  std::string language_tag;
+  std::string accept_language;
+};
+
+// The first row whose code equals `country_code` exactly (case-sensitive, no
+// trimming); "en-US" / "en-US,en;q=0.9" when none does.
+LanguagePair lookup_country_language(const std::string& country_code);
+
+}  // namespace vantrel

@@ -1,0 +1,54 @@
+#include "discovery/curl_probe.h"
+
+#include <algorithm>
+
+#include "discovery/geo_answer.h"
+#include "overlay/text_encoding.h"
+
+namespace vantrel {
+
+void ProbeOutput::append(const char* data, std::size_t size) {
+  total_bytes += size;
+  if (kept.size() < PROBE_OUTPUT_LIMIT) kept.append(data, std::min(size, PROBE_OUTPUT_LIMIT - kept.size()));
+}
+
+std::string socks5h_proxy_url(const std::string& proxy_server) {
+  return "socks5h://" + (proxy_server.size() > 9 ? proxy_server.substr(9) : std::string());
+}
+
+std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url) {
+  return L"\"" + curl_path + L"\" --max-time 10 -sS -x " + utf8_to_wide(socks5h_proxy_url(proxy_server)) + L" " +
+         utf8_to_wide(url);
+}
+
+const char* classify_curl_exit(std::int32_t exit_code) {
+  switch (exit_code) {
+    case 7: return ERROR_PROXY_UNREACHABLE;
+    case 28: return ERROR_PROXY_TIMEOUT;
+    case 56:
+    case 67: return ERROR_PROXY_AUTH_FAILED;
+    default: return ERROR_INTERNAL;
+  }
+}
+
+void finish_probe(ProbeResult& result, std::int32_t exit_code, std::uint64_t elapsed_ms, const ProbeOutput& output,
+                  const std::string& proxy_server, const std::string& url) {
+  result.curl_exit_code = exit_code;
+  result.elapsed_ms = elapsed_ms;
+  if (exit_code != 0) {
+    result.error_code = classify_curl_exit(exit_code);
+    result.message = "curl exit " + std::to_string(exit_code) + " against " + url + " via " + proxy_server +
+                     " after " + std::to_string(elapsed_ms) + " ms";
+    return;
+  }
+  const std::string candidate = extract_egress_ip(output.kept, result);
+  if (is_usable_ip(candidate)) {
+    result.ip = candidate;
+    return;
+  }
+  result.error_code = ERROR_DISCOVERY_HTTP_ERROR;
+  result.message = "curl exit 0 but no usable IP in response \xE2\x80\x94 got " + std::to_string(output.total_bytes) +
+                   " bytes, head: \"" + output.kept.substr(0, 80) + "\"";
+}
+
+}  // namespace vantrel

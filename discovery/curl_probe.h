@@ -1,0 +1,45 @@
+// Asking a geo-IP endpoint, through the user's SOCKS5 proxy, what address the
+// proxy's traffic leaves from: the system's curl.exe does the network work.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "discovery/probe_result.h"
+
+namespace vantrel {
+
+// Output of curl kept for reading the answer and for the message's head: the
+// first PROBE_OUTPUT_LIMIT bytes. Every byte is counted, so the reported size
+// stays exact while a hostile endpoint cannot make the launcher hold more.
+inline constexpr std::size_t PROBE_OUTPUT_LIMIT = std::size_t{1} << 20;
+
+struct ProbeOutput {
+  std::string kept;
+  std::uint64_t total_bytes = 0;
+
+  void append(const char* data, std::size_t size);
+};
+
+// "socks5h://" + everything after the first nine bytes of `proxy_server`
+// (which begins with "socks5://"): the proxy resolves the endpoint's name.
+std::string socks5h_proxy_url(const std::string& proxy_server);
+
+// "\"CURL\" --max-time 10 -sS -x PROXY URL", the URLs inserted as given.
+std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url);
+
+// Error code for a non-zero curl exit code: 7 PROXY_UNREACHABLE, 28
+// PROXY_TIMEOUT, 56 and 67 PROXY_AUTH_FAILED, anything else INTERNAL.
+const char* classify_curl_exit(std::int32_t exit_code);
+
+// Completes `result` once curl has exited: the exit code and time, then the
+// error code and message, or the address read from the answer.
+void finish_probe(ProbeResult& result, std::int32_t exit_code, std::uint64_t elapsed_ms, const ProbeOutput& output,
+                  const std::string& proxy_server, const std::string& url);
+
+// Runs System32's curl.exe hidden against `url` through `proxy_server` and
+// reads its merged standard output and error. Blocks until curl has exited
+// (curl's own --max-time bounds it). Every failure comes back in the result.
+ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url);
+
+}  // namespace vantrel
