@@ -1,0 +1,35 @@
+// The overlay's members as display rows for the progress window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "overlay/overlay_model.h"
+
+namespace vantrel {
+
+struct ListingRow {
+  std::wstring key;    // padded or cut to the key column's width
+  std::wstring value;  // unquoted and cut
+};
+
+// Sorted by key (byte-wise); the key column is as wide as the longest key but
+// at most 28 bytes; longer keys are cut to 27 bytes and "…", shorter ones
+// padded with blanks. A value loses its enclosing double quotes and is cut
+// to 33 bytes and "…" when longer than 36 bytes. Widths count UTF-8 bytes.
+std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries);
+
+// The two listings the window shows, filled once before it exists.
+struct ProgressListings {
+  std::vector<ListingRow> active_override_rows;  // "Active overrides"
+  std::vector<ListingRow> raw_switch_rows;       // "Raw Chromium switches"
+};
+ProgressListings& progress_listings();
+
+// The window's height for n override rows and m switch rows: 240 without
+// rows, else 264 plus 18 + 16 per row for each non-empty listing and 6 when
+// both are shown; at most 80 % of the screen height.
+int progress_window_height(std::size_t override_rows, std::size_t switch_rows, int screen_height);
+
+}  // namespace vantrel
