@@ -265,3 +265,39 @@ class LauncherTest(unittest.TestCase):
         if extra:
             line += ' ' + extra
         return line
+
+
+ARTIFACTS = os.path.join(BUILD, 'e2e-artifacts')
+
+
+class Screenshot:
+    """The whole X screen, kept as a PNG artifact and read as raw RGB."""
+
+    def __init__(self, display, name):
+        os.makedirs(ARTIFACTS, exist_ok=True)
+        self.png = os.path.join(ARTIFACTS, name + '.png')
+        subprocess.run(['import', '-display', display, '-window', 'root', self.png], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        ppm = subprocess.run(['convert', self.png, '-depth', '8', 'ppm:-'], check=True, stdout=subprocess.PIPE,
+                             timeout=30).stdout
+        # Binary PPM: "P6\n<w> <h>\n255\n" then RGB triples.
+        parts = ppm.split(maxsplit=4)
+        assert parts[0] == b'P6', parts[0]
+        self.width, self.height = int(parts[1]), int(parts[2])
+        self.data = parts[4]
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.data[i:i + 3])
+
+    def colours_in(self, left, top, right, bottom):
+        """The set of colours inside a rectangle (right and bottom excluded)."""
+        found = set()
+        for y in range(max(top, 0), min(bottom, self.height)):
+            for x in range(max(left, 0), min(right, self.width)):
+                found.add(self.pixel(x, y))
+        return found
+
+
+def hex_colour(text):
+    return tuple(int(text[i:i + 2], 16) for i in (1, 3, 5))

@@ -7,6 +7,9 @@
 //                              caption and text as JSON, press OK
 //   winctl close CLASS [MS]    wait for a top-level window of CLASS and close
 //                              it as the title-bar button would (SC_CLOSE)
+//   winctl rect CLASS [MS]     wait for a window of CLASS and print its
+//                              window rectangle, client origin and size, the
+//                              caption and the screen size as JSON
 //   winctl hold FILE MS        open FILE without sharing, print "held", keep it
 //                              open MS ms (a file another program has locked)
 //   winctl info                print facts of this Windows as JSON: the local
@@ -110,6 +113,24 @@ int hold(const wchar_t* file, DWORD ms) {
   return 0;
 }
 
+int rect(const wchar_t* klass, DWORD timeout_ms) {
+  HWND h = wait_for_window(klass, timeout_ms);
+  if (h == nullptr) return 2;
+  RECT w{}, c{};
+  GetWindowRect(h, &w);
+  GetClientRect(h, &c);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  const LONG style = GetWindowLongW(h, GWL_STYLE);
+  const LONG ex_style = GetWindowLongW(h, GWL_EXSTYLE);
+  std::printf("{\"left\":%ld,\"top\":%ld,\"right\":%ld,\"bottom\":%ld,\"client_x\":%ld,\"client_y\":%ld,"
+              "\"client_width\":%ld,\"client_height\":%ld,\"style\":%ld,\"ex_style\":%ld,\"caption\":%s,"
+              "\"screen_width\":%d,\"screen_height\":%d}\n",
+              w.left, w.top, w.right, w.bottom, origin.x, origin.y, c.right, c.bottom, style, ex_style,
+              json_string(window_text(h)).c_str(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return 0;
+}
+
 int info() {
   wchar_t local[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
@@ -132,6 +153,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"spawn" && argc == 3) return spawn(argv[2]);
   if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
   if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
+  if (cmd == L"rect" && argc >= 3) return rect(argv[2], argc > 3 ? timeout : 10000);
   if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
   if (cmd == L"info") return info();
   return 3;
