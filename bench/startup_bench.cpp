@@ -1,12 +1,14 @@
-// Start-up benchmark, run under Wine: the time from starting a program until
-// the stand-in Engine it starts is running, for vantrel.exe on its
-// passthrough path and for the trampoline, alternating in one run.
+// Start-up benchmark, run under Wine: the time from creating a program's
+// process until the stand-in Engine it starts is running (its first reading
+// of the system-wide performance counter), for several variants alternating
+// within one run.
 //
-//   startup_bench.exe LAUNCHER_EXE TRAMPOLINE_EXE PROFILE_DIR RECORD_FILE RUNS
+//   startup_bench.exe RECORD_FILE RUNS NAME EXE PROFILE [NAME EXE PROFILE ...]
 //
-// Each program sits in a folder with the stand-in Engine as
-// vantrel-engine.exe; the Engine writes its start time (performance counter)
-// to RECORD_FILE. Prints the median and quartiles of each, and the ratio.
+// Each EXE sits in a folder with the stand-in Engine as vantrel-engine.exe,
+// which writes its start time to RECORD_FILE. EXE is started with
+// "--user-data-dir=PROFILE". When PROFILE holds a result record afterwards,
+// its "elapsed_ms" (time spent in curl) is reported as well.
 #include <windows.h>
 
 #include <algorithm>
@@ -23,76 +25,93 @@ double counter_ms(LONGLONG ticks) {
   return 1000.0 * static_cast<double>(ticks) / static_cast<double>(f.QuadPart);
 }
 
-// Reads "started_qpc" from the Engine's record once it exists; -1 on timeout.
-LONGLONG wait_for_engine(const std::wstring& record) {
-  for (int i = 0; i < 20000; ++i) {
-    HANDLE f = CreateFileW(record.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-      char buf[64] = {};
-      DWORD got = 0;
-      ReadFile(f, buf, sizeof buf - 1, &got, nullptr);
-      CloseHandle(f);
-      const char* p = std::strstr(buf, "\"started_qpc\":");
-      if (p != nullptr) return _atoi64(p + 14);
-    }
-    Sleep(1);
-  }
-  return -1;
+std::string read_small_file(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::string();
+  char buf[4096] = {};
+  DWORD got = 0;
+  ReadFile(f, buf, sizeof buf - 1, &got, nullptr);
+  CloseHandle(f);
+  return std::string(buf, got);
 }
 
-double run_once(const std::wstring& exe, const std::wstring& profile, const std::wstring& record) {
+long long number_after(const std::string& text, const char* key) {
+  const size_t p = text.find(key);
+  return p == std::string::npos ? -1 : _atoi64(text.c_str() + p + std::strlen(key));
+}
+
+struct Variant {
+  std::wstring name, exe, profile;
+  std::vector<double> start_ms, curl_ms;
+};
+
+bool run_once(Variant& v, const std::wstring& record) {
   DeleteFileW(record.c_str());
-  std::wstring line = L"\"" + exe + L"\" \"--user-data-dir=" + profile + L"\"";
+  const std::wstring result = v.profile + L"\\.orlisk-launcher-result.json";
+  DeleteFileW(result.c_str());
+  std::wstring line = L"\"" + v.exe + L"\" \"--user-data-dir=" + v.profile + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
-  if (!CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
-  const LONGLONG engine = wait_for_engine(record);
+  if (!CreateProcessW(v.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  long long engine = -1;
+  for (int i = 0; i < 60000 && engine < 0; ++i) {
+    engine = number_after(read_small_file(record), "\"started_qpc\":");
+    if (engine < 0) Sleep(1);
+  }
   WaitForSingleObject(pi.hProcess, INFINITE);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  Sleep(20);  // let the stand-in Engine finish and exit
-  return engine < 0 ? -1 : counter_ms(engine - start.QuadPart);
+  Sleep(30);  // let the stand-in Engine finish
+  if (engine < 0) return false;
+  v.start_ms.push_back(counter_ms(engine - start.QuadPart));
+  v.curl_ms.push_back(static_cast<double>(std::max(0LL, number_after(read_small_file(result), "\"elapsed_ms\":"))));
+  return true;
 }
 
-struct Summary {
-  double q1, median, q3;
-};
-
-Summary summarize(std::vector<double> v) {
+double median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
-  auto at = [&](double q) { return v[static_cast<size_t>(q * static_cast<double>(v.size() - 1) + 0.5)]; };
-  return {at(0.25), at(0.5), at(0.75)};
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 6) {
-    std::fprintf(stderr, "usage: startup_bench LAUNCHER TRAMPOLINE PROFILE RECORD RUNS\n");
+  if (argc < 6 || (argc - 3) % 3 != 0) {
+    std::fprintf(stderr, "usage: startup_bench RECORD RUNS NAME EXE PROFILE [NAME EXE PROFILE ...]\n");
     return 2;
   }
-  const int runs = _wtoi(argv[5]);
-  SetEnvironmentVariableW(L"VANTREL_FAKE_ENGINE_RECORD", argv[4]);
-  std::vector<double> launcher, trampoline;
-  run_once(argv[1], argv[3], argv[4]);  // warm the file cache
-  run_once(argv[2], argv[3], argv[4]);
-  for (int i = 0; i < runs; ++i) {
-    const double a = run_once(argv[1], argv[3], argv[4]);
-    const double b = run_once(argv[2], argv[3], argv[4]);
-    if (a < 0 || b < 0) {
-      std::fprintf(stderr, "a run did not start the Engine\n");
-      return 1;
-    }
-    launcher.push_back(a);
-    trampoline.push_back(b);
+  const std::wstring record = argv[1];
+  const int runs = _wtoi(argv[2]);
+  SetEnvironmentVariableW(L"VANTREL_FAKE_ENGINE_RECORD", record.c_str());
+  std::vector<Variant> variants;
+  for (int i = 3; i < argc; i += 3) variants.push_back({argv[i], argv[i + 1], argv[i + 2], {}, {}});
+  for (Variant& v : variants) {  // warm-up
+    if (!run_once(v, record)) return 1;
+    v.start_ms.clear();
+    v.curl_ms.clear();
   }
-  const Summary l = summarize(launcher), t = summarize(trampoline);
-  std::printf("runs each: %d (alternating)\n", runs);
-  std::printf("vantrel.exe passthrough: median %.2f ms (quartiles %.2f - %.2f)\n", l.median, l.q1, l.q3);
-  std::printf("trampoline:              median %.2f ms (quartiles %.2f - %.2f)\n", t.median, t.q1, t.q3);
-  std::printf("ratio launcher/trampoline (medians): %.3f\n", l.median / t.median);
+  for (int r = 0; r < runs; ++r) {
+    for (Variant& v : variants) {
+      if (!run_once(v, record)) {
+        std::fprintf(stderr, "%ls: the Engine did not start\n", v.name.c_str());
+        return 1;
+      }
+    }
+  }
+  std::printf("runs per variant: %d (alternating)\n", runs);
+  for (const Variant& v : variants) {
+    std::vector<double> own;
+    for (size_t i = 0; i < v.start_ms.size(); ++i) own.push_back(v.start_ms[i] - v.curl_ms[i]);
+    std::printf("%-12ls median %8.2f ms to Engine start; curl %7.2f ms; without curl %8.2f ms\n", v.name.c_str(),
+                median(v.start_ms), median(v.curl_ms), median(own));
+  }
+  if (variants.size() >= 2) {
+    std::printf("ratio %ls/%ls (medians): %.3f\n", variants[0].name.c_str(), variants[1].name.c_str(),
+                median(variants[0].start_ms) / median(variants[1].start_ms));
+  }
   return 0;
 }

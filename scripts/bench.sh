@@ -4,7 +4,10 @@
 #      (native, optimized build), time per MiB;
 #   2. start-up: vantrel.exe's passthrough path from process start to the
 #      Engine's start, against a trampoline that only starts the Engine,
-#      alternating, under Wine (median of RUNS, default 20).
+#      alternating, under Wine (median of RUNS, default 20);
+#   3. discovery: the passthrough path against the discovery path with the
+#      real curl.exe through a SOCKS5 proxy to an HTTPS geo server on
+#      loopback, window on Xvfb (median of RUNS/2, at least 10).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-20}
@@ -28,5 +31,13 @@ export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=
 unset DISPLAY
 bash tests/e2e/wine_prefix.sh up "$WINEPREFIX"
 w() { echo "Z:${1//\//\\}"; }
-/usr/lib/wine/wine64 build/windows/bench/startup_bench.exe "$(w "$work/launcher/vantrel.exe")" \
-  "$(w "$work/trampoline/trampoline.exe")" "$(w "$work/profile")" "$(w "$work/engine.json")" "$runs" </dev/null
+/usr/lib/wine/wine64 build/windows/bench/startup_bench.exe "$(w "$work/engine.json")" "$runs" \
+  launcher "$(w "$work/launcher/vantrel.exe")" "$(w "$work/profile")" \
+  trampoline "$(w "$work/trampoline/trampoline.exe")" "$(w "$work/profile")" </dev/null
+
+echo
+echo "== Discovery path against passthrough path under Wine (real curl, loopback proxy and geo server)"
+curl_exe=$(bash scripts/build_curl.sh 2>/dev/null | tail -n1)
+druns=$(( runs / 2 > 10 ? runs / 2 : 10 ))
+python3 bench/discovery_bench.py "$PWD/build/bench-discovery" "$WINEPREFIX" "$curl_exe" "$druns"
+bash tests/e2e/wine_prefix.sh down "$WINEPREFIX"
