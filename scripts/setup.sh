@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools      # the Windows cross compiler
   wine64                                          # runs the Windows binaries
   xvfb xdotool imagemagick                        # windows under a virtual display
-  microsocks openssl                              # SOCKS5 proxy, test certificates
+  openssl                                         # test certificates for the HTTPS geo server
 )
 
 missing=()
