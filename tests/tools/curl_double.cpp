@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tool_json.h"
+
 namespace {
 
 bool is_fallback = false;
@@ -30,23 +32,6 @@ std::string env(const char* name) {
   return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
 }
 
-std::string json_string(const wchar_t* text) {
-  std::string out = "\"";
-  for (const wchar_t* p = text; *p != 0; ++p) {
-    const unsigned u = static_cast<unsigned>(*p);
-    if (u == '"' || u == '\\') {
-      out += '\\';
-      out += static_cast<char>(u);
-    } else if (u >= 0x20 && u < 0x7F) {
-      out += static_cast<char>(u);
-    } else {
-      char b[8];
-      std::snprintf(b, sizeof b, "\\u%04x", u);
-      out += b;
-    }
-  }
-  return out + "\"";
-}
 
 void write_all(HANDLE h, const std::string& data) {
   DWORD done = 0;
@@ -64,7 +49,7 @@ int wmain() {
     HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f != INVALID_HANDLE_VALUE) {
-      write_all(f, json_string(line) + "\n");
+      write_all(f, tool_json_string(line) + "\n");
       CloseHandle(f);
     }
   }

@@ -11,26 +11,11 @@
 
 #include <string>
 
+#include "tool_json.h"
+
 namespace {
 
 // JSON string body for UTF-16 text; non-ASCII as \uXXXX escapes.
-std::string json_string(const wchar_t* text) {
-  std::string out = "\"";
-  for (const wchar_t* p = text; *p != 0; ++p) {
-    const unsigned u = static_cast<unsigned>(*p);
-    if (u == '"' || u == '\\') {
-      out += '\\';
-      out += static_cast<char>(u);
-    } else if (u >= 0x20 && u < 0x7F) {
-      out += static_cast<char>(u);
-    } else {
-      char buf[8];
-      wsprintfA(buf, "\\u%04x", u);
-      out += buf;
-    }
-  }
-  return out + "\"";
-}
 
 std::wstring env(const wchar_t* name) {
   wchar_t buf[32768];
@@ -45,14 +30,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   QueryPerformanceCounter(&started);
   const wchar_t* raw = GetCommandLineW();
   std::string json = "{\"started_qpc\":" + std::to_string(started.QuadPart) + ",\"command_line\":" +
-                     json_string(raw) + ",\"argv\":[";
+                     tool_json_string(raw) + ",\"argv\":[";
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(raw, &argc);
-  for (int i = 0; argv != nullptr && i < argc; ++i) json += (i ? "," : "") + json_string(argv[i]);
+  for (int i = 0; argv != nullptr && i < argc; ++i) json += (i ? "," : "") + tool_json_string(argv[i]);
   if (argv != nullptr) LocalFree(argv);
   wchar_t cwd[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, cwd);
-  json += "],\"cwd\":" + json_string(cwd) + "}\n";
+  json += "],\"cwd\":" + tool_json_string(cwd) + "}\n";
 
   std::wstring target = env(L"VANTREL_FAKE_ENGINE_RECORD");
   if (target.empty()) {

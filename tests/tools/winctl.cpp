@@ -23,25 +23,10 @@
 #include <cstdio>
 #include <string>
 
+#include "tool_json.h"
+
 namespace {
 
-std::string json_string(const std::wstring& text) {
-  std::string out = "\"";
-  for (const wchar_t c : text) {
-    const unsigned u = static_cast<unsigned>(c);
-    if (u == '"' || u == '\\') {
-      out += '\\';
-      out += static_cast<char>(u);
-    } else if (u >= 0x20 && u < 0x7F) {
-      out += static_cast<char>(u);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", u);
-      out += buf;
-    }
-  }
-  return out + "\"";
-}
 
 HWND wait_for_window(const wchar_t* klass, DWORD timeout_ms) {
   const ULONGLONG end = GetTickCount64() + timeout_ms;
@@ -90,7 +75,7 @@ int msgbox(DWORD timeout_ms) {
   if (box == nullptr) return 2;
   wchar_t text[4096] = {};
   GetDlgItemTextW(box, 0xFFFF, text, 4096);
-  std::printf("{\"caption\":%s,\"text\":%s}\n", json_string(window_text(box)).c_str(), json_string(text).c_str());
+  std::printf("{\"caption\":%s,\"text\":%s}\n", tool_json_string(window_text(box).c_str()).c_str(), tool_json_string(text).c_str());
   std::fflush(stdout);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   return 0;
@@ -127,7 +112,7 @@ int rect(const wchar_t* klass, DWORD timeout_ms) {
               "\"client_width\":%ld,\"client_height\":%ld,\"style\":%ld,\"ex_style\":%ld,\"caption\":%s,"
               "\"screen_width\":%d,\"screen_height\":%d}\n",
               w.left, w.top, w.right, w.bottom, origin.x, origin.y, c.right, c.bottom, style, ex_style,
-              json_string(window_text(h)).c_str(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+              tool_json_string(window_text(h).c_str()).c_str(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   return 0;
 }
 
@@ -139,7 +124,7 @@ int info() {
   GlobalMemoryStatusEx(&mem);
   SYSTEM_INFO si{};
   GetSystemInfo(&si);
-  std::printf("{\"local_app_data\":%s,\"total_phys\":%llu,\"processors\":%lu}\n", json_string(local).c_str(),
+  std::printf("{\"local_app_data\":%s,\"total_phys\":%llu,\"processors\":%lu}\n", tool_json_string(local).c_str(),
               static_cast<unsigned long long>(mem.ullTotalPhys), si.dwNumberOfProcessors);
   return 0;
 }
