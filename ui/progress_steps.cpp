@@ -22,8 +22,10 @@ ProgressRows ProgressSteps::snapshot() const {
 }
 
 ProgressSteps& progress_steps() {
-  static ProgressSteps steps;
-  return steps;
+  // Never destroyed, like the discovery outcome: a worker still running
+  // after a cancel may write a row while the process exits.
+  static ProgressSteps* const steps = new ProgressSteps();
+  return *steps;
 }
 
 }  // namespace vantrel

@@ -51,7 +51,10 @@ void draw(HDC dc, const std::wstring& text, int left, int top, int right, int bo
   ::DrawTextW(dc, text.c_str(), -1, &r, flags);
 }
 
-void paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vector<ListingRow>& rows) {
+// Rows below `bottom` would be drawn outside the window and never seen; they
+// are skipped, so that an overlay with a huge number of members cannot make
+// every repaint slow.
+void paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vector<ListingRow>& rows, int bottom) {
   wchar_t heading[96];
   std::swprintf(heading, 96, L"%ls (%d)", title, static_cast<int>(rows.size()));
   {
@@ -63,6 +66,7 @@ void paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vect
   ScopedSelect font(dc, g_fonts->mono.get());
   ::SetTextColor(dc, kListingText);
   for (const ListingRow& row : rows) {
+    if (y >= bottom) break;  // y stays past the bottom: what follows is not seen either
     draw(dc, row.key + L"  " + row.value, 18, y, 444, y + 16, kFlagsLeftEllipsis);
     y += 16;
   }
@@ -125,11 +129,11 @@ void paint_progress(HDC dc, const RECT& client) {
   if (listings.active_override_rows.empty() && listings.raw_switch_rows.empty()) return;
   y += 12;
   if (!listings.active_override_rows.empty()) {
-    paint_listing_section(y, dc, L"Active overrides", listings.active_override_rows);
+    paint_listing_section(y, dc, L"Active overrides", listings.active_override_rows, client.bottom);
   }
   if (listings.raw_switch_rows.empty()) return;
   if (!listings.active_override_rows.empty()) y += 6;
-  paint_listing_section(y, dc, L"Raw Chromium switches", listings.raw_switch_rows);
+  paint_listing_section(y, dc, L"Raw Chromium switches", listings.raw_switch_rows, client.bottom);
 }
 
 LRESULT CALLBACK progress_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -202,10 +202,10 @@ class Sandbox:
         """Runs the launcher with the exact command line '"<launcher>"' +
         rest, through CreateProcessW."""
         line = '"%s"%s' % (win_path(self.launcher), rest)
-        spec = os.path.join(self.root, 'command-line.txt')
-        with open(spec, 'wb') as f:
+        line_file = os.path.join(self.root, "command-line.txt")
+        with open(line_file, "wb") as f:
             f.write(line.encode('utf-8'))
-        return wine([WINCTL_EXE, 'spawn', win_path(spec)], display=display, env=env, timeout=timeout,
+        return wine([WINCTL_EXE, 'spawn', win_path(line_file)], display=display, env=env, timeout=timeout,
                     capture=False).returncode
 
     def received(self, timeout=15):

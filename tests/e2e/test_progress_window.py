@@ -179,6 +179,14 @@ class Outcomes(DiscoveryRun):
                 ' --timezone-override=Europe/Paris --lang=fr-FR --accept-language=fr-FR,fr;q=0.9,en;q=0.8 '
                 + host_switches() + ' chrome://version'))
 
+    def test_huge_listing_still_starts(self):
+        members = ','.join('"k%06d":%d' % (i, i + 1) for i in range(200000))
+        start = time.monotonic()
+        proc = self.start(UNLISTED % (',' + members))
+        self.assertEqual(proc.wait(60), 0)
+        self.assertLess(time.monotonic() - start, 15)
+        self.assertEqual(self.s.result_record()['status'], 'ok')
+
     def test_fallback_starts_without_overrides(self):
         proc = self.start(UNLISTED % ',"on-proxy-fail":"fallback"', exit=28)
         self.assertEqual(proc.wait(30), 0)
