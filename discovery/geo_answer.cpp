@@ -111,7 +111,7 @@ bool is_coordinate(const std::string& text, double limit) {
   if (i < text.size() && text[i] == '.') {
     const std::size_t frac_start = ++i;
     while (i < text.size() && is_digit(text[i])) ++i;
-    if (i == frac_start || i - frac_start > 15) return false;
+    if (i == frac_start || i - frac_start > 20) return false;
   }
   if (i != text.size()) return false;
   const double value = std::strtod(text.c_str(), nullptr);

@@ -155,3 +155,13 @@ class DoesNotWait(LauncherTest):
         self.assertEqual(code, 0)
         self.assertIsNotNone(s.received())
         self.assertLess(elapsed, 10, 'the launcher waited for the Engine')
+
+
+class Resources(LauncherTest):
+    def test_icon_version_and_manifest(self):
+        from harness import LAUNCHER_EXE
+        got = strict_json(wine([WINCTL_EXE, 'resources', win_path(LAUNCHER_EXE)]).stdout)
+        self.assertEqual(sorted(got['icons']), [[s, 32] for s in (16, 20, 24, 32, 40, 48, 64, 96, 128)])
+        self.assertEqual(got['version'], '0.29.0')
+        self.assertIn('level="asInvoker"', got['manifest'])
+        self.assertNotIn('dpiAware', got['manifest'])

@@ -12,6 +12,8 @@
 //                              caption and the screen size as JSON
 //   winctl hold FILE MS        open FILE without sharing, print "held", keep it
 //                              open MS ms (a file another program has locked)
+//   winctl resources EXE       print the icon group 1 (sizes and bit counts),
+//                              the file version and the manifest of EXE
 //   winctl info                print facts of this Windows as JSON: the local
 //                              application-data folder, total physical memory
 //                              and the processor count
@@ -116,6 +118,46 @@ int rect(const wchar_t* klass, DWORD timeout_ms) {
   return 0;
 }
 
+int resources(const wchar_t* exe) {
+  HMODULE m = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (m == nullptr) return 3;
+  std::string json = "{\"icons\":[";
+  if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), RT_GROUP_ICON)) {
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(m, r)));
+    const WORD count = *reinterpret_cast<const WORD*>(dir + 4);
+    for (WORD i = 0; i < count; ++i) {
+      const BYTE* entry = dir + 6 + 14 * i;  // GRPICONDIRENTRY
+      const int size = entry[0] == 0 ? 256 : entry[0];
+      const WORD bits = *reinterpret_cast<const WORD*>(entry + 6);
+      json += (i ? "," : "") + std::string("[") + std::to_string(size) + "," + std::to_string(bits) + "]";
+    }
+  }
+  json += "],\"manifest\":";
+  std::wstring manifest;
+  if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+    const char* text = static_cast<const char*>(LockResource(LoadResource(m, r)));
+    const DWORD size = SizeofResource(m, r);
+    for (DWORD i = 0; i < size; ++i) manifest += static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
+  }
+  json += tool_json_string(manifest.c_str());
+  FreeLibrary(m);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+  std::string version;
+  if (size > 0) {
+    std::string data(size, '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    if (GetFileVersionInfoW(exe, 0, size, data.data()) &&
+        VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len)) {
+      version = std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+                "." + std::to_string(HIWORD(info->dwFileVersionLS));
+    }
+  }
+  std::printf("%s,\"version\":\"%s\"}\n", json.c_str(), version.c_str());
+  return 0;
+}
+
 int info() {
   wchar_t local[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
@@ -140,6 +182,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
   if (cmd == L"rect" && argc >= 3) return rect(argv[2], argc > 3 ? timeout : 10000);
   if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
+  if (cmd == L"resources" && argc == 3) return resources(argv[2]);
   if (cmd == L"info") return info();
   return 3;
 }
