@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <climits>
+
 #include "overlay/text_encoding.h"
 #include "platform/platform.h"
 #include "platform/windows/scoped_handle.h"
