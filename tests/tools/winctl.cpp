@@ -73,14 +73,23 @@ int spawn(const wchar_t* file) {
 }
 
 int msgbox(DWORD timeout_ms) {
-  HWND box = wait_for_window(L"#32770", timeout_ms);
-  if (box == nullptr) return 2;
-  wchar_t text[4096] = {};
-  GetDlgItemTextW(box, 0xFFFF, text, 4096);
-  std::printf("{\"caption\":%s,\"text\":%s}\n", tool_json_string(window_text(box).c_str()).c_str(), tool_json_string(text).c_str());
-  std::fflush(stdout);
-  PostMessageW(box, WM_COMMAND, IDOK, 0);
-  return 0;
+  // The box is found as soon as it exists; its caption and text are set a
+  // moment later, while it is being initialised. Wait until it is shown.
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND box = FindWindowW(L"#32770", nullptr);
+    wchar_t text[4096] = {};
+    if (box != nullptr && IsWindowVisible(box) && GetDlgItemTextW(box, 0xFFFF, text, 4096) > 0) {
+      Sleep(100);  // let it finish painting before it is dismissed
+      std::printf("{\"caption\":%s,\"text\":%s}\n", tool_json_string(window_text(box).c_str()).c_str(),
+                  tool_json_string(text).c_str());
+      std::fflush(stdout);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    if (GetTickCount64() >= end) return 2;
+    Sleep(50);
+  }
 }
 
 int close_window(const wchar_t* klass, DWORD timeout_ms) {
