@@ -205,8 +205,15 @@ class Sandbox:
         line_file = os.path.join(self.root, "command-line.txt")
         with open(line_file, "wb") as f:
             f.write(line.encode('utf-8'))
-        return wine([WINCTL_EXE, 'spawn', win_path(line_file)], display=display, env=env, timeout=timeout,
-                    capture=False).returncode
+        # Exit code 3 means winctl itself could not start the launcher (seen
+        # rarely on a freshly made prefix); the launcher then never ran, so
+        # starting it again hides nothing of its behaviour.
+        for _ in range(3):
+            done = wine([WINCTL_EXE, 'spawn', win_path(line_file)], display=display, env=env, timeout=timeout)
+            if done.returncode != 3:
+                return done.returncode
+            time.sleep(0.5)
+        raise AssertionError('winctl could not start the launcher: %r %r' % (done.stdout[-500:], done.stderr[-2000:]))
 
     def received(self, timeout=15):
         """What the stand-in Engine recorded, waiting for it to appear."""
