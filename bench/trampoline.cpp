@@ -1,6 +1,6 @@
 // Baseline for the start-up benchmark: the least a launcher could do. It
-// loads the same system DLLs as vantrel.exe (kernel32, msvcrt, shell32,
-// shlwapi, user32) and starts vantrel-engine.exe beside itself with
+// loads the same system DLLs as vantrel.exe (kernel32, msvcrt, gdi32,
+// shell32, shlwapi, user32) and starts vantrel-engine.exe beside itself with
 // CreateProcessW, closing the handles at once.
 #include <windows.h>
 #include <shellapi.h>
@@ -19,6 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   int argc = 0;
   LocalFree(CommandLineToArgvW(GetCommandLineW(), &argc));
+  GetStockObject(WHITE_BRUSH);  // gdi32, as the launcher's window needs
   std::wstring line = L"\"" + engine + L"\" chrome://version";
   STARTUPINFOW si{};
   si.cb = sizeof si;
