@@ -60,17 +60,11 @@ size_t find_matching_bracket(const std::string& text, size_t open, size_t end) {
   const char opener = text[open];
   const char closer = opener == '{' ? '}' : ']';
   int depth = 1;
-  bool in_string = false;
   for (size_t i = open + 1; i < end; ++i) {
     const char c = text[i];
-    if (in_string) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        in_string = false;
-      }
-    } else if (c == '"') {
-      in_string = true;
+    if (c == '"') {
+      i = find_string_end(text, i + 1);
+      if (i == npos || i >= end) return npos;
     } else if (c == opener) {
       ++depth;
     } else if (c == closer && --depth == 0) {
@@ -256,20 +250,12 @@ void for_each_member(const std::string& text, const MemberCallback& callback) {
   const size_t n = text.size();
   // The first '{' outside a string.
   size_t i = 0;
-  bool in_string = false;
-  for (; i < n; ++i) {
-    const char c = text[i];
-    if (in_string) {
-      if (c == '\\') {
-        ++i;
-      } else if (c == '"') {
-        in_string = false;
-      }
-    } else if (c == '"') {
-      in_string = true;
-    } else if (c == '{') {
-      break;
+  while (i < n && text[i] != '{') {
+    if (text[i] == '"') {
+      i = find_string_end(text, i + 1);
+      if (i == npos) return;
     }
+    ++i;
   }
   if (i + 1 >= n) return;  // none, or the '{' is the last byte
   ++i;
