@@ -15,8 +15,6 @@
 
 namespace {
 
-// JSON string body for UTF-16 text; non-ASCII as \uXXXX escapes.
-
 std::wstring env(const wchar_t* name) {
   wchar_t buf[32768];
   const DWORD n = GetEnvironmentVariableW(name, buf, 32768);
