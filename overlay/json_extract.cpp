@@ -39,8 +39,8 @@ bool is_name_char(char c) { return is_name_start(c) || (c >= '0' && c <= '9'); }
 
 bool ends_scalar_token(char c) { return is_json_space(c) || c == ',' || c == '}' || c == ']'; }
 
-// Scans a string whose opening quote stands before `p`: honours backslash
-// escapes and returns the position of the closing quote, or npos.
+}  // namespace
+
 size_t find_string_end(const std::string& text, size_t p) {
   while (p < text.size()) {
     if (text[p] == '\\') {
@@ -54,7 +54,6 @@ size_t find_string_end(const std::string& text, size_t p) {
   return npos;
 }
 
-}  // namespace
 
 size_t find_matching_bracket(const std::string& text, size_t open, size_t end) {
   const char opener = text[open];
@@ -224,26 +223,9 @@ std::string extract_switch_proxy(const std::string& text) {
   });
   if (open == npos) return std::string();
 
-  int depth = 1;
-  bool in_string = false;
-  bool escaped = false;
-  for (size_t i = open + 1; i < text.size(); ++i) {
-    const char c = text[i];
-    if (escaped) {
-      escaped = false;
-    } else if (in_string && c == '\\') {
-      escaped = true;
-    } else if (c == '"') {
-      in_string = !in_string;
-    } else if (!in_string) {
-      if (c == '{') {
-        ++depth;
-      } else if (c == '}' && --depth == 0) {
-        return extract_string_field(text.substr(open, i - open + 1), "--proxy-server");
-      }
-    }
-  }
-  return std::string();
+  const size_t close = find_matching_bracket(text, open, text.size());
+  if (close == npos) return std::string();
+  return extract_string_field(text.substr(open, close - open + 1), "--proxy-server");
 }
 
 void for_each_member(const std::string& text, const MemberCallback& callback) {

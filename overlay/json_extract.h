@@ -58,6 +58,10 @@ void for_each_member(const std::string& text, const MemberCallback& callback);
 // false, 0, "" and the quoted words false/0/off/no in any letter case.
 bool is_enabled_value(const std::string& raw);
 
+// Position of the double quote that closes a string whose body starts at
+// `from` (a backslash escapes the next byte), or npos when it never closes.
+std::size_t find_string_end(const std::string& text, std::size_t from);
+
 // Position of the bracket that closes the '{' or '[' at `open`, counting only
 // brackets of that kind before `end` and ignoring those inside strings
 // (a double quote toggles, a backslash inside a string escapes the next

@@ -39,9 +39,8 @@ WebglProfile parse_webgl_profile(const std::string& catalogue, const std::string
     std::string value;
     const char first = catalogue[i];
     if (first == '"') {
-      size_t j = i + 1;
-      while (j < end && catalogue[j] != '"') j += catalogue[j] == '\\' ? 2u : 1u;
-      if (j >= end) break;
+      const size_t j = find_string_end(catalogue, i + 1);
+      if (j == npos || j >= end) break;
       value = unescape_json_string(catalogue.substr(i + 1, j - i - 1));
       i = j + 1;
     } else if (first == '{' || first == '[') {
