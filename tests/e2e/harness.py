@@ -248,6 +248,19 @@ class Sandbox:
         return found
 
 
+SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
+CURL_DOUBLE_EXE = os.path.join(BUILD, 'tools', 'curl_double.exe')
+
+
+def install_curl(test, exe):
+    """Puts `exe` (or nothing, for None) at System32\\curl.exe for one test."""
+    if os.path.exists(SYSTEM32_CURL):
+        os.remove(SYSTEM32_CURL)
+    if exe:
+        shutil.copy(exe, SYSTEM32_CURL)
+    test.addCleanup(lambda: os.path.exists(SYSTEM32_CURL) and os.remove(SYSTEM32_CURL))
+
+
 class LocalAppData:
     """The launcher's fallback folder (local application data + Orlisk),
     emptied before and after a test that uses it."""

@@ -11,24 +11,13 @@ import subprocess
 import tempfile
 import unittest
 
-from harness import BUILD, PREFIX, WORK, LauncherTest, strict_json, wine, win_path
+from harness import BUILD, CURL_DOUBLE_EXE, WORK, LauncherTest, install_curl, strict_json, wine, win_path
 import netfixtures
 
-SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
-CURL_DOUBLE = os.path.join(BUILD, 'tools', 'curl_double.exe')
 PROBE_DRIVER = os.path.join(BUILD, 'tools', 'probe_driver.exe')
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
 FALLBACK = 'https://%s/myip' % netfixtures.FALLBACK_HOST
 SOURCE = os.environ.get('VANTREL_SOURCE_DIR', os.path.join(os.path.dirname(__file__), '..', '..'))
-
-
-def install_curl(test, exe):
-    """Puts `exe` (or nothing) at System32\\curl.exe for one test."""
-    if os.path.exists(SYSTEM32_CURL):
-        os.remove(SYSTEM32_CURL)
-    if exe:
-        shutil.copy(exe, SYSTEM32_CURL)
-    test.addCleanup(lambda: os.path.exists(SYSTEM32_CURL) and os.remove(SYSTEM32_CURL))
 
 
 class ProbeRun(LauncherTest):
@@ -58,7 +47,7 @@ class ProbeRun(LauncherTest):
 class WithCurlDouble(ProbeRun):
     def setUp(self):
         super().setUp()
-        install_curl(self, CURL_DOUBLE)
+        install_curl(self, CURL_DOUBLE_EXE)
         self.log = os.path.join(self.dir, 'curl-calls.log')
         self.body = os.path.join(self.dir, 'body')
 

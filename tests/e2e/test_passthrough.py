@@ -172,27 +172,28 @@ class Switches(LauncherTest):
 
 
 class ProfileHygiene(LauncherTest):
-    def test_tabs_and_all_storage(self):
-        s = Sandbox(self)
-        make_tree(s.profile, PROFILE_TREE)
-        s.write_overlay('{"close-previous-tabs":true,"granular-storage-reset":{"all":true,"cookies":false}}')
-        self.assertEqual(s.run([s.profile_arg]), 0)
-        self.assertIsNotNone(s.received())
-        self.assertEqual(present(s.profile, PROFILE_TREE),
-                         {'Default/Network/Trust Tokens', 'Default/Bookmarks', 'Default/Preferences',
-                          'Profile 1/Last Session', 'Local State'})
-        for gone in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker', 'ShaderCache'):
-            self.assertFalse(os.path.exists(os.path.join(s.profile, gone)), gone)
-
-    def test_chosen_categories_only(self):
-        s = Sandbox(self)
-        make_tree(s.profile, PROFILE_TREE)
-        s.write_overlay('{"granular-storage-reset":{"cache_storage":true,"shader_cache":true,"Cookies":true}}')
-        self.assertEqual(s.run([s.profile_arg]), 0)
-        self.assertIsNotNone(s.received())
-        gone = {'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index',
-                'Default/Service Worker/CacheStorage/c'}
-        self.assertEqual(present(s.profile, PROFILE_TREE), set(PROFILE_TREE) - gone)
+    def test_what_each_selection_removes(self):
+        cases = [
+            # (overlay, files left, folders removed whole)
+            ('{"close-previous-tabs":true,"granular-storage-reset":{"all":true,"cookies":false}}',
+             {'Default/Network/Trust Tokens', 'Default/Bookmarks', 'Default/Preferences', 'Profile 1/Last Session',
+              'Local State'},
+             ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker', 'ShaderCache')),
+            ('{"granular-storage-reset":{"cache_storage":true,"shader_cache":true,"Cookies":true}}',
+             set(PROFILE_TREE) - {'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index',
+                                  'Default/Service Worker/CacheStorage/c'},
+             ('Default/Service Worker/CacheStorage', 'ShaderCache')),
+        ]
+        for overlay, left, gone in cases:
+            with self.subTest(overlay=overlay):
+                s = Sandbox(self)
+                make_tree(s.profile, PROFILE_TREE)
+                s.write_overlay(overlay)
+                self.assertEqual(s.run([s.profile_arg]), 0)
+                self.assertIsNotNone(s.received())
+                self.assertEqual(present(s.profile, PROFILE_TREE), left)
+                for folder in gone:
+                    self.assertFalse(os.path.exists(os.path.join(s.profile, *folder.split('/'))), folder)
 
     def test_locked_file_does_not_stop_later_deletions(self):
         s = Sandbox(self)

@@ -6,11 +6,8 @@ import os
 import subprocess
 import time
 
-from harness import (BUILD, PREFIX, WINCTL_EXE, WINE, LauncherTest, Sandbox, Screenshot, Xvfb, hex_colour,
-                     host_switches, strict_json, wine, wine_env, win_path)
-
-SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
-CURL_DOUBLE = os.path.join(BUILD, 'tools', 'curl_double.exe')
+from harness import (CURL_DOUBLE_EXE, WINCTL_EXE, WINE, LauncherTest, Sandbox, Screenshot, Xvfb, hex_colour,
+                     host_switches, install_curl, strict_json, wine, wine_env, win_path)
 
 BACKGROUND = hex_colour('#1E2129')
 DONE = hex_colour('#4ADE80')
@@ -29,11 +26,7 @@ class DiscoveryRun(LauncherTest):
         if self.display is None:
             self.display = Xvfb.shared()
         self.s = Sandbox(self)
-        if os.path.exists(SYSTEM32_CURL):
-            os.remove(SYSTEM32_CURL)
-        import shutil
-        shutil.copy(CURL_DOUBLE, SYSTEM32_CURL)
-        self.addCleanup(lambda: os.path.exists(SYSTEM32_CURL) and os.remove(SYSTEM32_CURL))
+        install_curl(self, CURL_DOUBLE_EXE)
         self.body = os.path.join(self.s.root, 'body')
         with open(self.body, 'wb') as f:
             f.write(b'{"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris"}')
