@@ -16,6 +16,17 @@ std::string socks5h_proxy_url(const std::string& proxy_server) {
   return "socks5h://" + (proxy_server.size() > 9 ? proxy_server.substr(9) : std::string());
 }
 
+std::string proxy_url_refusal(const std::string& proxy_server) {
+  for (std::size_t i = 0; i < proxy_server.size(); ++i) {
+    const auto c = static_cast<unsigned char>(proxy_server[i]);
+    if (c <= 0x20 || c == 0x7F || c == '"') {
+      return "proxy URL refused: byte " + std::to_string(i + 1) +
+             " is a blank, tab, double quote or control character, which a URL cannot hold; curl was not run";
+    }
+  }
+  return std::string();
+}
+
 std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url) {
   return L"\"" + curl_path + L"\" --max-time 10 -sS -x " + utf8_to_wide(socks5h_proxy_url(proxy_server)) + L" " +
          utf8_to_wide(url);

@@ -25,7 +25,15 @@ struct ProbeOutput {
 // (which begins with "socks5://"): the proxy resolves the endpoint's name.
 std::string socks5h_proxy_url(const std::string& proxy_server);
 
-// "\"CURL\" --max-time 10 -sS -x PROXY URL", the URLs inserted as given.
+// Why `proxy_server` must not reach curl's command line, or empty when it may.
+// The URL is inserted there unquoted, so a blank, tab, double quote or
+// control character (which no valid URL holds) would end it and add curl
+// options of the overlay's choosing (an output file, a config file, no time
+// limit). The reason names the byte, never the URL, which may hold a password.
+std::string proxy_url_refusal(const std::string& proxy_server);
+
+// "\"CURL\" --max-time 10 -sS -x PROXY URL", the URLs inserted as given; the
+// proxy must have passed proxy_url_refusal.
 std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url);
 
 // Error code for a non-zero curl exit code: 7 PROXY_UNREACHABLE, 28
@@ -38,7 +46,8 @@ void finish_probe(ProbeResult& result, std::int32_t exit_code, std::uint64_t ela
                   const std::string& proxy_server, const std::string& url);
 
 // Runs System32's curl.exe hidden against `url` through `proxy_server` and
-// reads its merged standard output and error. Blocks until curl has exited
+// reads its merged standard output and error. A proxy URL that
+// proxy_url_refusal rejects fails with INTERNAL before curl runs. Blocks until curl has exited
 // (curl's own --max-time bounds it). Every failure comes back in the result.
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url);
 

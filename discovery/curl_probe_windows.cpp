@@ -11,7 +11,7 @@
 namespace vantrel {
 
 namespace {
-ProbeResult failed(const char* code, const char* message) {
+ProbeResult failed(const char* code, const std::string& message) {
   ProbeResult r;
   r.error_code = code;
   r.message = message;
@@ -20,6 +20,7 @@ ProbeResult failed(const char* code, const char* message) {
 }  // namespace
 
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url) {
+  if (std::string refusal = proxy_url_refusal(proxy_server); !refusal.empty()) return failed(ERROR_INTERNAL, refusal);
   wchar_t system_dir[MAX_PATH] = {};
   if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) return failed(ERROR_INTERNAL, "GetSystemDirectoryW failed");
   const std::wstring curl = std::wstring(system_dir) + L"\\curl.exe";

@@ -3,6 +3,7 @@
 #include "discovery/country_language.h"
 #include "overlay/text_encoding.h"
 #include "records/result_record.h"
+#include "ui/listing.h"
 
 #ifndef VANTREL_PRIMARY_GEO_HOST
 #define VANTREL_PRIMARY_GEO_HOST "geoip.kestrin.net"
@@ -56,7 +57,7 @@ void run_discovery(const DiscoveryContext& context, const Endpoints& endpoints, 
 
   if (!context.error_record_path.empty()) hooks.delete_file(context.error_record_path);
 
-  steps.update(0, utf8_to_wide(o.proxy_server), true, false);
+  steps.update(0, utf8_to_wide(hide_url_passwords(o.proxy_server)), true, false);
   hooks.post(WM_STEP_UPDATED, 0);
   hooks.sleep(120);
   if (cancelled()) return;

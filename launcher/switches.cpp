@@ -36,7 +36,9 @@ HostFigures query_host_figures(const PersonaOverlay& overlay) {
 
 std::wstring start_page_text(const std::string& start_page) {
   if (start_page.empty()) return kDefaultStartPage;
-  return quote_windows_argument(utf8_to_wide(start_page));
+  const auto first = static_cast<unsigned char>(start_page.front());
+  const bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+  return (letter ? L"" : L"-- ") + quote_windows_argument(utf8_to_wide(start_page));
 }
 
 void append_switch(std::wstring& switches, const std::wstring& name, const std::wstring& value) {

@@ -22,7 +22,10 @@ HostFigures query_host_figures(const PersonaOverlay& overlay);
 // The page the Engine opens first: "chrome://version" when `start_page` is
 // empty, else the page as one double-quoted argument. Quotes and backslashes
 // before them are escaped so that the page cannot end its argument early; a
-// page with neither is simply enclosed in quotes.
+// page with neither is simply enclosed in quotes. A page that does not begin
+// with an ASCII letter (every absolute URL begins with its scheme) follows
+// the end-of-switches marker "-- ", so that the Engine cannot take "--x" or
+// "/x" (or " --x", which it trims) for a switch.
 std::wstring start_page_text(const std::string& start_page);
 
 // Appends " --NAME=VALUE" (no blank when `switches` is empty); nothing at all

@@ -27,7 +27,26 @@ bool path_exists(const std::wstring& path);
 std::wstring local_app_data_dir();
 
 // Deletes one file; false when it was not deleted (missing, locked, a folder).
-bool delete_file(const std::wstring& path);
+// With `even_read_only`, a read-only file loses that attribute and goes too.
+bool delete_file(const std::wstring& path, bool even_read_only = false);
+
+// What is at a path, looked at without following a link there. Any reparse
+// point (junction, symbolic link, mount point) is a link.
+enum class EntryKind { missing, file, folder, link };
+EntryKind entry_kind(const std::wstring& path);
+
+struct FolderEntry {
+  std::wstring name;
+  EntryKind kind;
+};
+// The entries of a folder (not "." and ".."); empty when it cannot be listed.
+std::vector<FolderEntry> folder_entries(const std::wstring& path);
+
+// Removes an empty folder; false when it is not removed.
+bool remove_empty_folder(const std::wstring& path);
+
+// Removes a link itself, never what it points to; false when it stays.
+bool remove_link(const std::wstring& path);
 
 // The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string utc_timestamp();

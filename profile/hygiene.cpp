@@ -52,12 +52,28 @@ const std::vector<Category>& categories() {
   return table;
 }
 
-void remove_all(const std::vector<Removal>& removals) {
+using platform::EntryKind;
+
+// Whether every folder between `root` (which may itself be a link: profiles
+// are moved to other drives that way) and `path` is a real folder. A link
+// there would make the removal reach outside the profile.
+bool reached_without_links(const std::wstring& root, const std::wstring& path) {
+  for (std::size_t end = path.find(L'\\', root.size() + 1); end != std::wstring::npos;
+       end = path.find(L'\\', end + 1)) {
+    if (platform::entry_kind(path.substr(0, end)) != EntryKind::folder) return false;
+  }
+  return true;
+}
+
+void remove_all(const std::wstring& root, const std::vector<Removal>& removals) {
   for (const Removal& r : removals) {
-    if (r.kind == Kind::file) {
-      platform::delete_file(r.path);
-    } else {
+    if (!reached_without_links(root, r.path)) continue;
+    if (r.kind == Kind::tree) {
       remove_tree(r.path);
+    } else if (platform::entry_kind(r.path) == EntryKind::link) {
+      platform::remove_link(r.path);
+    } else {
+      platform::delete_file(r.path);
     }
   }
 }
@@ -97,10 +113,44 @@ std::vector<Removal> granular_storage_removals(const std::wstring& profile_root,
   return removals;
 }
 
-void clear_previous_tabs(const std::wstring& profile_root) { remove_all(previous_tabs_removals(profile_root)); }
+void clear_previous_tabs(const std::wstring& profile_root) {
+  remove_all(profile_root, previous_tabs_removals(profile_root));
+}
 
 void reset_granular_storage(const std::wstring& profile_root, const std::map<std::string, bool>& selection) {
-  remove_all(granular_storage_removals(profile_root, selection));
+  remove_all(profile_root, granular_storage_removals(profile_root, selection));
+}
+
+void remove_tree(const std::wstring& path) {
+  // Post-order walk with a stack of its own, so that a hostile, deeply nested
+  // tree cannot exhaust the thread's stack. Links met on the way are removed
+  // as links: the walk never enters one.
+  struct Pending {
+    std::wstring path;
+    bool listed;
+  };
+  std::vector<Pending> pending;
+  const auto remove_entry = [&pending](const std::wstring& entry, EntryKind kind) {
+    switch (kind) {
+      case EntryKind::missing: break;
+      case EntryKind::link: platform::remove_link(entry); break;
+      case EntryKind::file: platform::delete_file(entry, true); break;
+      case EntryKind::folder: pending.push_back({entry, false}); break;
+    }
+  };
+  remove_entry(path, path.empty() ? EntryKind::missing : platform::entry_kind(path));
+  while (!pending.empty()) {
+    if (pending.back().listed) {
+      platform::remove_empty_folder(pending.back().path);
+      pending.pop_back();
+      continue;
+    }
+    pending.back().listed = true;
+    const std::wstring folder = pending.back().path;
+    for (const platform::FolderEntry& e : platform::folder_entries(folder)) {
+      remove_entry(folder + L"\\" + e.name, e.kind);
+    }
+  }
 }
 
 }  // namespace vantrel

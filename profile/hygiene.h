@@ -1,6 +1,8 @@
 // Profile hygiene before the Engine starts: removing the previous session's
 // tabs and chosen kinds of stored site data from the Engine's profile.
-// Every removal is silent, permanent and best effort.
+// Every removal is silent, permanent and best effort, and stays inside the
+// profile: nothing is removed through a junction or symbolic link below the
+// profile folder; a link that is itself to be removed goes as a link.
 #pragma once
 
 #include <map>
@@ -38,7 +40,8 @@ void reset_granular_storage(const std::wstring& profile_root, const std::map<std
 
 // Deletes the file or folder at the full `path` with everything beneath it,
 // permanently (not to the recycle bin), without any window; does nothing when
-// nothing is there. What cannot be deleted stays.
+// nothing is there. What cannot be deleted stays. A link at `path` or inside
+// the folder is removed as a link; what it points to is never touched.
 void remove_tree(const std::wstring& path);
 
 }  // namespace vantrel

@@ -11,7 +11,31 @@ constexpr std::size_t kKeyWidth = 28;
 constexpr std::size_t kValueLimit = 36;
 constexpr std::size_t kValueCut = 33;
 const std::string kEllipsis = "\xE2\x80\xA6";
+
+// A value written over several lines would otherwise show boxes.
+std::string blank_out_controls(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  }
+  return text;
+}
 }  // namespace
+
+std::string hide_url_passwords(std::string text) {
+  const char* const kHidden = "***";
+  for (std::size_t scheme = text.find("://"); scheme != std::string::npos; scheme = text.find("://", scheme + 3)) {
+    const std::size_t start = scheme + 3;
+    const std::size_t end = std::min(text.find_first_of(" \t\r\n\"", start), text.size());
+    if (end == start) continue;
+    const std::size_t at = text.find_last_of('@', end - 1);
+    if (at == std::string::npos || at < start) continue;
+    const std::size_t colon = text.find(':', start);
+    if (colon >= at) continue;
+    text.replace(colon + 1, at - colon - 1, kHidden);
+    scheme = colon + 1;  // the next search starts behind the hidden part
+  }
+  return text;
+}
 
 std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
   // std::string compares its bytes as unsigned values, shorter prefix first.
@@ -24,7 +48,7 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
   std::vector<ListingRow> rows;
   rows.reserve(entries.size());
   for (const auto& e : entries) {
-    std::string key = e.key;
+    std::string key = blank_out_controls(e.key);
     if (key.size() > width) {
       key = key.substr(0, width - 1) + kEllipsis;
     } else {
@@ -32,6 +56,7 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
     }
     std::string value = e.value;
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    value = blank_out_controls(hide_url_passwords(std::move(value)));
     if (value.size() > kValueLimit) value = value.substr(0, kValueCut) + kEllipsis;
     rows.push_back({utf8_to_wide(key), utf8_to_wide(value)});
   }

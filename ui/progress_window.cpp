@@ -22,9 +22,12 @@ constexpr COLORREF kDone = RGB(74, 222, 128);
 constexpr COLORREF kPending = RGB(245, 158, 11);
 constexpr COLORREF kListingText = RGB(190, 200, 215);
 
-constexpr UINT kFlagsLeft = DT_SINGLELINE | DT_LEFT | DT_TOP;                      // 0x20
-constexpr UINT kFlagsLeftEllipsis = DT_SINGLELINE | DT_END_ELLIPSIS;              // 0x8020
-constexpr UINT kFlagsRightEllipsis = DT_SINGLELINE | DT_RIGHT | DT_END_ELLIPSIS;  // 0x8022
+// DT_NOPREFIX everywhere: an "&" in a value is drawn as "&", not as an
+// underline under the next character.
+constexpr UINT kFlagsLeft = DT_SINGLELINE | DT_LEFT | DT_TOP | DT_NOPREFIX;                      // 0x820
+constexpr UINT kFlagsLeftEllipsis = DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX;              // 0x8820
+constexpr UINT kFlagsRightEllipsis = DT_SINGLELINE | DT_RIGHT | DT_END_ELLIPSIS | DT_NOPREFIX;  // 0x8822
+constexpr int kDetailGap = 8;  // pixels between a step's label and its detail
 
 const ProgressFonts* g_fonts = nullptr;
 
@@ -117,10 +120,15 @@ void paint_progress(HDC dc, const RECT& client) {
     }
     ::SetTextColor(dc, kPrimaryText);
     draw(dc, step.label, 40, y, 444, y + 20, kFlagsLeft);
-    if (!step.detail.empty()) {
+    // The detail gets the room right of the label, cut with an ellipsis
+    // there, so that a long detail is never drawn across the label.
+    SIZE label{};
+    ::GetTextExtentPoint32W(dc, step.label.c_str(), static_cast<int>(step.label.size()), &label);
+    const int detail_left = 40 + static_cast<int>(label.cx) + kDetailGap;
+    if (!step.detail.empty() && detail_left < 444) {
       ::SelectObject(dc, g_fonts->small.get());
       ::SetTextColor(dc, step.failed ? kFailed : kSecondaryText);
-      draw(dc, step.detail, 40, y, 444, y + 20, kFlagsRightEllipsis);
+      draw(dc, step.detail, detail_left, y, 444, y + 20, kFlagsRightEllipsis);
     }
     y += 22;
   }

@@ -12,7 +12,6 @@
 
 #include "overlay/text_encoding.h"
 #include "platform/platform.h"
-#include "profile/hygiene.h"
 #include "records/atomic_write.h"
 #include "records/json_text.h"
 
@@ -41,12 +40,6 @@ bool write_file_atomic(const std::wstring& target, const std::string& content) {
   return true;
 }
 
-void remove_tree(const std::wstring& path) {
-  if (path.empty()) return;
-  std::error_code ignored;
-  std::filesystem::remove_all(platform::to_fs_path(path), ignored);
-}
-
 namespace platform {
 
 std::filesystem::path to_fs_path(const std::wstring& path) {
@@ -70,12 +63,39 @@ std::wstring local_app_data_dir() {
   return std::wstring();
 }
 
-bool delete_file(const std::wstring& path) {
+bool delete_file(const std::wstring& path, bool /*even_read_only: no such attribute here*/) {
   std::error_code ec;
   const auto p = to_fs_path(path);
-  if (std::filesystem::is_directory(p, ec)) return false;
+  if (std::filesystem::is_directory(std::filesystem::symlink_status(p, ec))) return false;
   return std::filesystem::remove(p, ec);
 }
+
+namespace {
+EntryKind kind_of(const std::filesystem::file_status& status) {
+  if (std::filesystem::is_symlink(status)) return EntryKind::link;
+  if (!std::filesystem::exists(status)) return EntryKind::missing;
+  return std::filesystem::is_directory(status) ? EntryKind::folder : EntryKind::file;
+}
+}  // namespace
+
+EntryKind entry_kind(const std::wstring& path) {
+  std::error_code ec;
+  return kind_of(std::filesystem::symlink_status(to_fs_path(path), ec));
+}
+
+std::vector<FolderEntry> folder_entries(const std::wstring& path) {
+  std::vector<FolderEntry> entries;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(to_fs_path(path), ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code status_ec;
+    entries.push_back({utf8_to_wide(it->path().filename().string()), kind_of(it->symlink_status(status_ec))});
+  }
+  return entries;
+}
+
+bool remove_empty_folder(const std::wstring& path) { return ::rmdir(to_fs_path(path).c_str()) == 0; }
+
+bool remove_link(const std::wstring& path) { return ::unlink(to_fs_path(path).c_str()) == 0; }
 
 std::string utc_timestamp() {
   const std::time_t now = std::time(nullptr);

@@ -8,7 +8,6 @@
 #include "overlay/text_encoding.h"
 #include "platform/platform.h"
 #include "platform/windows/scoped_handle.h"
-#include "profile/hygiene.h"
 #include "records/atomic_write.h"
 #include "records/json_text.h"
 
@@ -62,23 +61,6 @@ bool write_file_atomic(const std::wstring& target, const std::string& content) {
   return true;
 }
 
-void remove_tree(const std::wstring& path) {
-  if (path.empty() || !::PathFileExistsW(path.c_str())) return;
-  // The shell wants a list of names, each NUL-terminated, ended by an empty
-  // name: the path and two NULs.
-  std::wstring from = path;
-  from.push_back(L'\0');
-  from.push_back(L'\0');
-  SHFILEOPSTRUCTW op{};
-  op.hwnd = nullptr;
-  op.wFunc = FO_DELETE;
-  op.pFrom = from.c_str();
-  op.pTo = nullptr;
-  // FOF_NO_UI, and no FOF_ALLOWUNDO: silent and permanent.
-  op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
-  ::SHFileOperationW(&op);
-}
-
 namespace platform {
 
 std::filesystem::path to_fs_path(const std::wstring& path) { return std::filesystem::path(path); }
@@ -91,7 +73,53 @@ std::wstring local_app_data_dir() {
   return buffer;
 }
 
-bool delete_file(const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; }
+bool delete_file(const std::wstring& path, bool even_read_only) {
+  if (::DeleteFileW(path.c_str())) return true;
+  if (!even_read_only) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
+  return ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
+         ::DeleteFileW(path.c_str());
+}
+
+namespace {
+EntryKind kind_of(DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::missing;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::link;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::folder : EntryKind::file;
+}
+
+struct FindTraits {
+  static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
+  static void close(HANDLE h) { ::FindClose(h); }
+};
+}  // namespace
+
+EntryKind entry_kind(const std::wstring& path) { return kind_of(::GetFileAttributesW(path.c_str())); }
+
+std::vector<FolderEntry> folder_entries(const std::wstring& path) {
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAW data{};
+  win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW((path + L"\\*").c_str(), &data));
+  if (!find.valid()) return entries;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") entries.push_back({name, kind_of(data.dwFileAttributes)});
+  } while (::FindNextFileW(find.get(), &data));
+  return entries;
+}
+
+bool remove_empty_folder(const std::wstring& path) { return ::RemoveDirectoryW(path.c_str()) != FALSE; }
+
+bool remove_link(const std::wstring& path) {
+  // A link to a folder (a junction or directory symbolic link) is removed
+  // like a folder, which takes away the link and leaves its target alone.
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return ::RemoveDirectoryW(path.c_str()) != FALSE;
+  }
+  return ::DeleteFileW(path.c_str()) != FALSE;
+}
 
 std::string utc_timestamp() {
   SYSTEMTIME t{};

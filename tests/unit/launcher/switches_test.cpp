@@ -84,6 +84,15 @@ TEST(StartPage, Quoting) {
       {"https://x/\" --evil=1 \"", L"\"https://x/\\\" --evil=1 \\\"\""},
       {"C:\\start\\", L"\"C:\\start\\\\\""},
       {"https://a.example/\xC3\xA9", L"\"https://a.example/\x00E9\""},
+      // Whatever does not begin with a letter stands behind "--": the Engine
+      // would take it for a switch otherwise.
+      {"--proxy-server=direct://", L"-- \"--proxy-server=direct://\""},
+      {"/remote-debugging-port=9222", L"-- \"/remote-debugging-port=9222\""},
+      {" --x", L"-- \" --x\""},
+      {"/x", L"-- \"/x\""},
+      {"1.example", L"-- \"1.example\""},
+      {"\xC3\xA9", L"-- \"\x00E9\""},
+      {"Z", L"\"Z\""},
   };
   for (const auto& [page, text] : cases) EXPECT_EQ(start_page_text(page), text) << page;
 }

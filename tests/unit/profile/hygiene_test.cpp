@@ -88,6 +88,44 @@ TEST(Hygiene, RealTree) {
   }
 }
 
+// A profile written by someone else may hold links. Nothing outside the
+// profile is removed through them; the profile folder itself may be a link.
+TEST(Hygiene, NeverThroughLinks) {
+  namespace fs = std::filesystem;
+  TempDir dir;
+  const fs::path outside = dir.fs() / "outside";
+  const char* const outside_files[] = {"Default/Cookies", "Default/Last Session", "Default/Sessions/s",
+                                       "Net/Cookies", "SW/CacheStorage/c", "SC/z", "keep/k", "file"};
+  for (const char* f : outside_files) vantrel::testing::write_file(outside / f, "theirs");
+  for (const char* f : {"b/Default/Cookies", "b/Default/Sessions/mine", "b/Default/IndexedDB/db",
+                        "real-c/Default/Cookies"}) {
+    vantrel::testing::write_file(dir.fs() / f, "mine");
+  }
+  std::error_code ec;
+  fs::create_directories(dir.fs() / "a", ec);
+  fs::create_directory_symlink(outside / "Default", dir.fs() / "a" / "Default", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  fs::create_directory_symlink(outside / "Net", dir.fs() / "b/Default/Network");
+  fs::create_directory_symlink(outside / "SW", dir.fs() / "b/Default/Service Worker");
+  fs::create_directory_symlink(outside / "keep", dir.fs() / "b/Default/Sessions/link");
+  fs::create_directory_symlink(outside / "keep", dir.fs() / "b/Default/IndexedDB/link");
+  fs::create_directory_symlink(outside / "SC", dir.fs() / "b/ShaderCache");
+  fs::create_symlink(outside / "file", dir.fs() / "b/Default/Last Session");
+  fs::create_directory_symlink(dir.fs() / "real-c", dir.fs() / "c");
+
+  const Selection selection{{"cookies", true}, {"cache_storage", true}, {"shader_cache", true}, {"indexeddb", true}};
+  for (const char* profile : {"a", "b", "c"}) {
+    const std::wstring root = dir.wide() + L"\\" + utf8_to_wide(profile);
+    clear_previous_tabs(root);
+    reset_granular_storage(root, selection);
+  }
+  for (const char* f : outside_files) EXPECT_TRUE(fs::exists(outside / f)) << f;
+  for (const char* gone : {"b/Default/Cookies", "b/Default/Sessions", "b/Default/IndexedDB", "b/ShaderCache",
+                           "b/Default/Last Session", "real-c/Default/Cookies"}) {
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.fs() / gone))) << gone;
+  }
+}
+
 TEST(RemoveTree, FileFolderAndNothing) {
   TempDir dir;
   vantrel::testing::write_file(dir.fs() / "f", "x");
