@@ -97,7 +97,7 @@ TEST(Worker, SuccessDerivesOverrides) {
   EXPECT_EQ(h.outcome.geo_lng, L"2.35");
   EXPECT_FALSE(h.outcome.blocked.load());
   const ProgressRows rows = h.steps.snapshot();
-  EXPECT_EQ(rows[0].detail, L"socks5://u:p@h:1");
+  EXPECT_EQ(rows[0].detail, L"socks5://u:***@h:1");
   EXPECT_EQ(rows[1].detail, L"203.0.113.7");
   EXPECT_EQ(rows[2].detail, L"ip=203.0.113.7 tz=Europe/Paris lang=fr-FR lat=48.85 lng=2.35");
   EXPECT_EQ(rows[3].detail, L"");
