@@ -42,18 +42,25 @@ for name, overlay in (('passthrough', '{"start-page":"https://start.example/"}')
     with open(os.path.join(profiles[name], 'command-line.json'), 'w') as f:
         f.write(overlay)
 
-xvfb = subprocess.Popen(['Xvfb', ':78', '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
+number = next(n for n in range(78, 140) if not os.path.exists('/tmp/.X11-unix/X%d' % n))
+display = ':%d' % number
+xvfb = subprocess.Popen(['Xvfb', display, '-screen', '0', '1280x1024x24', '-nolisten', 'tcp'],
                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-time.sleep(1)
-env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG='-all', DISPLAY=':78', CURL_CA_BUNDLE=win(ca))
+deadline = time.monotonic() + 20
+while not os.path.exists('/tmp/.X11-unix/X%d' % number):
+    if time.monotonic() > deadline or xvfb.poll() is not None:
+        sys.exit('discovery bench: Xvfb did not start on %s within 20 s' % display)
+    time.sleep(0.05)
+env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG='-all', DISPLAY=display, CURL_CA_BUNDLE=win(ca))
 try:
     subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env)
-    subprocess.run(['bash', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'up', prefix, ':78'], check=True)
-    out = subprocess.run(['/usr/lib/wine/wine64', os.path.join(build, 'bench', 'startup_bench.exe'),
-                          win(os.path.join(work, 'engine.json')), runs,
-                          'passthrough', win(os.path.join(app, 'vantrel.exe')), win(profiles['passthrough']),
-                          'discovery', win(os.path.join(app, 'vantrel.exe')), win(profiles['discovery'])],
-                         env=env, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=1200).stdout.decode()
+    subprocess.run(['bash', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'up', prefix, display], check=True)
+    done = subprocess.run(['/usr/lib/wine/wine64', os.path.join(build, 'bench', 'startup_bench.exe'),
+                           win(os.path.join(work, 'engine.json')), runs,
+                           'passthrough', win(os.path.join(app, 'vantrel.exe')), win(profiles['passthrough']),
+                           'discovery', win(os.path.join(app, 'vantrel.exe')), win(profiles['discovery'])],
+                          env=env, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=1200)
+    out = done.stdout.decode()
 finally:
     subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env)
     os.remove(os.path.join(prefix, 'drive_c', 'windows', 'system32', 'curl.exe'))
@@ -61,6 +68,8 @@ finally:
     proxy.close()
     server.close()
 print(out, end='')
+if done.returncode != 0:
+    sys.exit('discovery bench: startup_bench.exe failed (its reason is above)')
 medians = {m.group(1): (float(m.group(2)), float(m.group(4)))
            for m in re.finditer(r'^(\w+)\s+median\s+([\d.]+) ms.*curl\s+([\d.]+) ms; without curl\s+([\d.]+) ms', out, re.M)}
 passthrough = medians['passthrough'][0]

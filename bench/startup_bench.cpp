@@ -46,8 +46,12 @@ struct Variant {
   std::vector<double> start_ms, curl_ms;
 };
 
-bool run_once(Variant& v, const std::wstring& record) {
-  DeleteFileW(record.c_str());
+// One start of `v`. Each start has a record file of its own: a stand-in
+// Engine of an earlier start that is still writing cannot be mistaken for
+// this one's. Every wait is bounded; on failure `why` says what happened.
+bool run_once(Variant& v, const std::wstring& record_base, int serial, std::string& why) {
+  const std::wstring record = record_base + L"." + std::to_wstring(serial);
+  SetEnvironmentVariableW(L"VANTREL_FAKE_ENGINE_RECORD", record.c_str());
   const std::wstring result = v.profile + L"\\.orlisk-launcher-result.json";
   DeleteFileW(result.c_str());
   std::wstring line = L"\"" + v.exe + L"\" \"--user-data-dir=" + v.profile + L"\"";
@@ -56,17 +60,30 @@ bool run_once(Variant& v, const std::wstring& record) {
   PROCESS_INFORMATION pi{};
   LARGE_INTEGER start;
   QueryPerformanceCounter(&start);
-  if (!CreateProcessW(v.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  long long engine = -1;
-  for (int i = 0; i < 60000 && engine < 0; ++i) {
-    engine = number_after(read_small_file(record), "\"started_qpc\":");
-    if (engine < 0) Sleep(1);
+  if (!CreateProcessW(v.exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    why = "CreateProcessW failed, error " + std::to_string(GetLastError());
+    return false;
   }
-  WaitForSingleObject(pi.hProcess, INFINITE);
+  const DWORD waited = WaitForSingleObject(pi.hProcess, 120000);
+  DWORD exit_code = STILL_ACTIVE;
+  GetExitCodeProcess(pi.hProcess, &exit_code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  Sleep(30);  // let the stand-in Engine finish
-  if (engine < 0) return false;
+  long long engine = -1;
+  const ULONGLONG deadline = GetTickCount64() + 30000;
+  while (waited == WAIT_OBJECT_0 && (engine = number_after(read_small_file(record), "\"started_qpc\":")) < 0 &&
+         GetTickCount64() < deadline) {
+    Sleep(2);
+  }
+  DeleteFileW(record.c_str());
+  if (engine < 0) {
+    const std::string record_text = read_small_file(result);
+    why = (waited == WAIT_OBJECT_0 ? "the launcher exited with " + std::to_string(exit_code)
+                                   : std::string("the launcher did not end within 120 s")) +
+          " and no Engine start was recorded within 30 s; result record: " +
+          (record_text.empty() ? std::string("none") : record_text);
+    return false;
+  }
   v.start_ms.push_back(counter_ms(engine - start.QuadPart));
   v.curl_ms.push_back(static_cast<double>(std::max(0LL, number_after(read_small_file(result), "\"elapsed_ms\":"))));
   return true;
@@ -86,19 +103,19 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring record = argv[1];
   const int runs = _wtoi(argv[2]);
-  SetEnvironmentVariableW(L"VANTREL_FAKE_ENGINE_RECORD", record.c_str());
   std::vector<Variant> variants;
   for (int i = 3; i < argc; i += 3) variants.push_back({argv[i], argv[i + 1], argv[i + 2], {}, {}});
-  for (Variant& v : variants) {  // warm-up
-    if (!run_once(v, record)) return 1;
-    v.start_ms.clear();
-    v.curl_ms.clear();
-  }
-  for (int r = 0; r < runs; ++r) {
+  int serial = 0;
+  std::string why;
+  for (int r = -1; r < runs; ++r) {  // run -1 warms up and is not counted
     for (Variant& v : variants) {
-      if (!run_once(v, record)) {
-        std::fprintf(stderr, "%ls: the Engine did not start\n", v.name.c_str());
+      if (!run_once(v, record, ++serial, why)) {
+        std::fprintf(stderr, "%ls (run %d): %s\n", v.name.c_str(), r + 1, why.c_str());
         return 1;
+      }
+      if (r < 0) {
+        v.start_ms.clear();
+        v.curl_ms.clear();
       }
     }
   }

@@ -2,7 +2,7 @@
 # Demo of the launcher's main job: builds vantrel.exe (and, once, a Windows
 # curl.exe), lays out a launcher folder with a stand-in Engine that records
 # what it receives, and a sample profile; then runs vantrel.exe under Wine
-# through a SOCKS5 proxy to a geo-IP server on loopback, with its progress
+# through microsocks, a SOCKS5 proxy with a login, to a geo-IP server on loopback, with its progress
 # window on a display, and shows what the Engine received, the result record
 # and what the profile hygiene removed.
 set -euo pipefail
@@ -25,11 +25,9 @@ for f in "Default/Last Session" "Default/Sessions/Session_1" "Default/Cookies" "
   echo demo > "$demo/profile/$f"
 done
 
-export WINEPREFIX=$demo/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$demo/wineprefix/system.reg" ]; then
   echo "Creating a Wine prefix for the demo (once)..."
-  /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1
+  bash tests/e2e/wine_prefix.sh up "$demo/wineprefix"
 fi
 
 python3 scripts/demo_discovery.py "$demo" "$curl_exe"

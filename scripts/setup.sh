@@ -11,6 +11,7 @@ PACKAGES=(
   wine64                                          # runs the Windows binaries
   xvfb xdotool imagemagick                        # windows under a virtual display
   openssl                                         # test certificates for the HTTPS geo server
+  microsocks                                      # the demo's SOCKS5 proxy
 )
 
 missing=()

