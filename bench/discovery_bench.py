@@ -17,6 +17,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
 import netfixtures  # noqa: E402
+from wine import WINE, WINESERVER  # noqa: E402
 
 work, prefix, curl, runs = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
 build = os.path.join(ROOT, 'build', 'windows')
@@ -53,16 +54,16 @@ while not os.path.exists('/tmp/.X11-unix/X%d' % number):
     time.sleep(0.05)
 env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG='-all', DISPLAY=display, CURL_CA_BUNDLE=win(ca))
 try:
-    subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env)
+    subprocess.run([WINESERVER, '-k'], env=env)
     subprocess.run(['bash', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'up', prefix, display], check=True)
-    done = subprocess.run(['/usr/lib/wine/wine64', os.path.join(build, 'bench', 'startup_bench.exe'),
+    done = subprocess.run([WINE, os.path.join(build, 'bench', 'startup_bench.exe'),
                            win(os.path.join(work, 'engine.json')), runs,
                            'passthrough', win(os.path.join(app, 'vantrel.exe')), win(profiles['passthrough']),
                            'discovery', win(os.path.join(app, 'vantrel.exe')), win(profiles['discovery'])],
                           env=env, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL, timeout=1200)
     out = done.stdout.decode()
 finally:
-    subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env)
+    subprocess.run([WINESERVER, '-k'], env=env)
     os.remove(os.path.join(prefix, 'drive_c', 'windows', 'system32', 'curl.exe'))
     xvfb.terminate()
     proxy.close()

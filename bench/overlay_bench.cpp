@@ -1,6 +1,6 @@
-// Overlay benchmark (native): reading, modelling and listing overlays of
-// 4 KiB, 1 MiB and 16 MiB as the launcher does on every run (load the file
-// into the settings record, read it again, build the member listing).
+// Overlay benchmark (native): planning a start with overlays of 4 KiB, 1 MiB
+// and 16 MiB as the launcher does on every run (read the file once, read the
+// settings, build the member listing, choose the start).
 // Prints the median time per size and per MiB.
 #include <algorithm>
 #include <chrono>
@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "overlay/overlay_file.h"
-#include "overlay/overlay_model.h"
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
+#include "launcher/launch_plan.h"
 
 namespace {
 
@@ -35,8 +34,10 @@ std::string make_overlay(std::size_t size) {
 
 int main() {
   namespace fs = std::filesystem;
-  const fs::path file = fs::temp_directory_path() / "vantrel-overlay-bench.json";
-  const std::wstring wide = vantrel::utf8_to_wide(file.string());
+  const fs::path folder = fs::temp_directory_path() / "vantrel-overlay-bench";
+  fs::create_directories(folder);
+  const fs::path file = folder / "command-line.json";
+  const std::vector<std::wstring> args = {L"--user-data-dir=" + vantrel::utf8_to_wide(folder.string())};
   std::printf("%-8s %12s %14s\n", "size", "median ms", "ms per MiB");
   for (const std::size_t size : {std::size_t{4} << 10, std::size_t{1} << 20, std::size_t{16} << 20}) {
     const std::string text = make_overlay(size);
@@ -46,10 +47,9 @@ int main() {
     std::size_t sink = 0;
     for (int i = 0; i < runs; ++i) {
       const auto start = std::chrono::steady_clock::now();
-      const vantrel::PersonaOverlay overlay = vantrel::load_persona_overlay(wide);
-      const vantrel::OverlayListing listing = vantrel::build_overlay_listing(vantrel::read_overlay_text(wide));
+      const vantrel::LaunchPlan plan = vantrel::plan_launch(args, L"");
       ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-      sink += listing.overrides.size() + overlay.start_page.size();
+      sink += plan.listing.overrides.size() + plan.overlay.start_page.size();
     }
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2];
@@ -58,6 +58,6 @@ int main() {
                 median / mib);
     if (sink == 0) return 1;
   }
-  fs::remove(file);
+  fs::remove_all(folder);
   return 0;
 }

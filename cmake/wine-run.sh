@@ -8,4 +8,5 @@ export WINEDEBUG=-all
 # Unit tests show no windows; keep the prefix in its no-display mode.
 unset DISPLAY
 export WINEDLLOVERRIDES="mscoree,mshtml="
-exec /usr/lib/wine/wine64 "$@"
+. "$(dirname "$0")/wine.env"
+exec "$WINE" "$@"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "discovery/geo_answer.h"
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 
@@ -32,13 +32,13 @@ std::wstring curl_command_line(const std::wstring& curl_path, const std::string&
          utf8_to_wide(url);
 }
 
-const char* classify_curl_exit(std::int32_t exit_code) {
+ErrorCode classify_curl_exit(std::int32_t exit_code) {
   switch (exit_code) {
-    case 7: return ERROR_PROXY_UNREACHABLE;
-    case 28: return ERROR_PROXY_TIMEOUT;
+    case 7: return ErrorCode::proxy_unreachable;
+    case 28: return ErrorCode::proxy_timeout;
     case 56:
-    case 67: return ERROR_PROXY_AUTH_FAILED;
-    default: return ERROR_INTERNAL;
+    case 67: return ErrorCode::proxy_auth_failed;
+    default: return ErrorCode::internal;
   }
 }
 
@@ -57,7 +57,7 @@ void finish_probe(ProbeResult& result, std::int32_t exit_code, std::uint64_t ela
     result.ip = candidate;
     return;
   }
-  result.error_code = ERROR_DISCOVERY_HTTP_ERROR;
+  result.error_code = ErrorCode::discovery_http_error;
   result.message = "curl exit 0 but no usable IP in response \xE2\x80\x94 got " + std::to_string(output.total_bytes) +
                    " bytes, head: \"" + output.kept.substr(0, 80) + "\"";
 }

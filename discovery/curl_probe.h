@@ -36,9 +36,9 @@ std::string proxy_url_refusal(const std::string& proxy_server);
 // proxy must have passed proxy_url_refusal.
 std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url);
 
-// Error code for a non-zero curl exit code: 7 PROXY_UNREACHABLE, 28
-// PROXY_TIMEOUT, 56 and 67 PROXY_AUTH_FAILED, anything else INTERNAL.
-const char* classify_curl_exit(std::int32_t exit_code);
+// Error code for a non-zero curl exit code: 7 proxy_unreachable, 28
+// proxy_timeout, 56 and 67 proxy_auth_failed, anything else internal.
+ErrorCode classify_curl_exit(std::int32_t exit_code);
 
 // Completes `result` once curl has exited: the exit code and time, then the
 // error code and message, or the address read from the answer.

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "discovery/curl_probe.h"
-#include "platform/windows/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 namespace vantrel {
 
 namespace {
-ProbeResult failed(const char* code, const std::string& message) {
+ProbeResult failed(ErrorCode code, const std::string& message) {
   ProbeResult r;
   r.error_code = code;
   r.message = message;
@@ -20,12 +20,13 @@ ProbeResult failed(const char* code, const std::string& message) {
 }  // namespace
 
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url) {
-  if (std::string refusal = proxy_url_refusal(proxy_server); !refusal.empty()) return failed(ERROR_INTERNAL, refusal);
+  const std::string refusal = proxy_url_refusal(proxy_server);
+  if (!refusal.empty()) return failed(ErrorCode::internal, refusal);
   wchar_t system_dir[MAX_PATH] = {};
-  if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) return failed(ERROR_INTERNAL, "GetSystemDirectoryW failed");
+  if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
   const std::wstring curl = std::wstring(system_dir) + L"\\curl.exe";
   if (!::PathFileExistsW(curl.c_str())) {
-    return failed(ERROR_CURL_NOT_FOUND, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
+    return failed(ErrorCode::curl_not_found, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
   }
   const std::wstring line = curl_command_line(curl, proxy_server, url);
   std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -36,7 +37,7 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE read_raw = nullptr;
   HANDLE write_raw = nullptr;
-  if (!::CreatePipe(&read_raw, &write_raw, &inheritable, 65536)) return failed(ERROR_INTERNAL, "CreatePipe failed");
+  if (!::CreatePipe(&read_raw, &write_raw, &inheritable, 65536)) return failed(ErrorCode::internal, "CreatePipe failed");
   win::ScopedHandle read_end(read_raw);
   win::ScopedHandle write_end(write_raw);
   ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
@@ -54,7 +55,7 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
                                         nullptr, &startup, &info);
   // curl now holds the only write handle: the reads below end when it exits.
   write_end.reset();
-  if (!created) return failed(ERROR_INTERNAL, "CreateProcess(curl.exe) failed");
+  if (!created) return failed(ErrorCode::internal, "CreateProcess(curl.exe) failed");
   win::ScopedHandle process(info.hProcess);
   win::ScopedHandle thread(info.hThread);
 

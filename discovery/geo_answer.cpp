@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 
 namespace vantrel {
 

@@ -7,10 +7,10 @@
 
 namespace vantrel {
 
-// Written by the discovery worker (the flags as noted) and read by the main
-// thread only after its message loop has ended: the worker's final posted
-// message hands the values over. While no worker has run everything is
-// empty, zero and false, which readers treat as "nothing discovered".
+// Written by the discovery worker and read by the main thread only after the
+// worker's last report (which closes the progress window and so ends the main
+// thread's message loop): that hand-over orders the writes before the reads.
+// Before any discovery everything is empty, zero and false.
 struct DiscoveryOutcome {
   // What the egress looked like (UTF-8), set at the end of discovery.
   std::string ip;            // empty after a failure
@@ -28,12 +28,8 @@ struct DiscoveryOutcome {
   std::wstring accept_language;
   std::wstring timezone_override;
 
-  // Set once by atomic exchange, never reset within a run.
-  std::atomic<bool> cancelled{false};  // by the progress window on close
-  std::atomic<bool> blocked{false};    // by the worker: failure with "block"
+  // A failed discovery with "on-proxy-fail" "block": the Engine must not start.
+  std::atomic<bool> blocked{false};
 };
-
-// The process-wide outcome.
-DiscoveryOutcome& discovery_outcome();
 
 }  // namespace vantrel

@@ -1,25 +1,19 @@
 // The discovery worker: probes the primary geo-IP endpoint (and the fallback
-// when allowed), derives the Engine overrides, records a failure, decides
-// whether the start is blocked, and walks the progress rows along.
+// when allowed), derives the Engine overrides, records a failure and decides
+// whether the start is blocked. It reports each step as it goes; what a
+// report shows, and how long it stays on screen, is the reporter's business.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "discovery/outcome.h"
 #include "discovery/probe_result.h"
 #include "overlay/overlay_model.h"
-#include "ui/progress_steps.h"
 
 namespace vantrel {
-
-// The worker's input: a copy of the overlay and the error record's path
-// (empty when no folder could be determined). Owned and freed by the worker.
-struct DiscoveryContext {
-  PersonaOverlay overlay;
-  std::wstring error_record_path;
-};
 
 // The two geo-IP endpoints; their host names are build settings.
 struct Endpoints {
@@ -33,25 +27,56 @@ Endpoints default_endpoints();
 // Label of the primary endpoint in the records; the fallback's is its host.
 inline constexpr const char* PRIMARY_PROVIDER = "kestrin";
 
+// One step of discovery, as the worker reports it.
+struct DiscoveryReport {
+  enum class Kind {
+    started,            // text: the proxy URL, as the overlay gives it
+    probing,            // text: the primary endpoint's host
+    trying_fallback,    // text: the fallback endpoint's host
+    found,              // text: the egress IP
+    failed,             // error: why; blocked: whether the start is blocked
+    overrides_derived,  // outcome: what was derived; blocked as above
+    finished,           // blocked as above; the last report
+  };
+  Kind kind;
+  std::string text;
+  ErrorCode error = ErrorCode::none;
+  bool blocked = false;
+  const DiscoveryOutcome* outcome = nullptr;
+};
+
 // Everything the worker does outside its own logic. The product passes the
-// real probe, Sleep, PostMessageW to the progress window and the file calls;
-// tests pass doubles and run every path in milliseconds.
+// real probe, the progress window's reporter and the file calls; tests pass
+// doubles and run every path in microseconds.
 struct WorkerHooks {
   std::function<ProbeResult(const std::string& proxy_server, const std::string& url)> probe;
-  std::function<void(unsigned milliseconds)> sleep;
-  std::function<void(unsigned message, std::size_t row)> post;
+  // Shows a report; may pause the calling thread so the user can read it.
+  std::function<void(const DiscoveryReport& report)> report;
+  // Whether the user cancelled the start (read after the first report, after
+  // the probes' outcome and after the overrides).
+  std::function<bool()> cancelled;
   std::function<void(const std::wstring& path)> delete_file;
   std::function<void(const std::wstring& path, const std::string& content)> write_file;
   std::function<std::string()> timestamp;
 };
 
-// The worker's whole run for one context. Reads `outcome.cancelled` at its
-// three check points and writes the outcome's values and `blocked`.
-void run_discovery(const DiscoveryContext& context, const Endpoints& endpoints, const WorkerHooks& hooks,
-                   DiscoveryOutcome& outcome, ProgressSteps& steps);
+// The worker's input, owned and freed by the worker. The outcome is shared:
+// a worker still probing after the launcher stopped waiting for it writes
+// into an outcome that nobody frees under it.
+struct DiscoveryContext {
+  PersonaOverlay overlay;
+  std::wstring error_record_path;  // empty: no record is deleted or written
+  Endpoints endpoints;
+  WorkerHooks hooks;
+  std::shared_ptr<DiscoveryOutcome> outcome;
+};
 
-// "ip=... tz=... lang=... lat=... lng=..." for the overrides that are set, or
-// "none (passthrough)".
-std::wstring override_summary(const DiscoveryOutcome& outcome);
+// The Engine overrides a successful probe gives for this overlay: only what
+// it asks to derive and does not name itself.
+void derive_overrides(const PersonaOverlay& overlay, const ProbeResult& result, DiscoveryOutcome& outcome);
+
+// The worker's whole run for one context: stale error record, probes,
+// verdict, overrides, reports. Writes the outcome's values and `blocked`.
+void run_discovery(const DiscoveryContext& context);
 
 }  // namespace vantrel

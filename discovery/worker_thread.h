@@ -5,12 +5,13 @@
 
 namespace vantrel {
 
-// The hooks of the real system: curl probe, Sleep, PostMessageW to the
-// progress window, DeleteFileW, write_file_atomic, the UTC clock.
+// The hooks of the real system: the curl probe, DeleteFileW,
+// write_file_atomic and the UTC clock. `report` and `cancelled` are the
+// caller's to fill.
 WorkerHooks system_worker_hooks();
 
 // Thread procedure for CreateThread: `parameter` is a heap DiscoveryContext,
-// which the worker deletes. Returns 0.
+// which the worker deletes on every path. Returns 0.
 unsigned long __stdcall discovery_worker(void* parameter);
 
 }  // namespace vantrel

@@ -1,7 +1,5 @@
 #include "launcher/command_line.h"
 
-#include "platform/platform.h"
-
 namespace vantrel {
 
 namespace {
@@ -21,8 +19,6 @@ std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args) {
   return std::wstring();
 }
 
-std::wstring get_user_data_dir() { return user_data_dir_from_args(platform::own_arguments()); }
-
 std::wstring build_engine_command_line(const std::wstring& engine_path,
                                        const std::wstring& pass_through_args,
                                        const std::wstring& extra_switches) {
@@ -31,27 +27,6 @@ std::wstring build_engine_command_line(const std::wstring& engine_path,
   if (!pass_through_args.empty()) line += L" " + pass_through_args;
   if (!extra_switches.empty()) line += L" " + extra_switches;
   return line;
-}
-
-std::wstring quote_windows_argument(const std::wstring& arg) {
-  std::wstring out = L"\"";
-  std::size_t backslashes = 0;
-  for (const wchar_t c : arg) {
-    if (c == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    if (c == L'"') {
-      out.append(2 * backslashes + 1, L'\\');
-    } else {
-      out.append(backslashes, L'\\');
-    }
-    backslashes = 0;
-    out += c;
-  }
-  out.append(2 * backslashes, L'\\');
-  out += L'"';
-  return out;
 }
 
 }  // namespace vantrel

@@ -25,21 +25,11 @@ std::wstring engine_path_for(const std::wstring& launcher_dir);
 // empty when there is none. `args` excludes the program name.
 std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args);
 
-// user_data_dir_from_args over the process's own command line.
-std::wstring get_user_data_dir();
-
 // The Engine's full command line: the quoted path, the fixed switches, then a
 // blank and the pass-through arguments (unchanged) when there are any, then a
 // blank and the extra switches when there are any.
 std::wstring build_engine_command_line(const std::wstring& engine_path,
                                        const std::wstring& pass_through_args,
                                        const std::wstring& extra_switches);
-
-// `arg` wrapped in double quotes such that CommandLineToArgvW gives back
-// exactly `arg` as one argument: a run of n backslashes before a double quote
-// becomes 2n+1 backslashes and the quote, a run at the end becomes 2n, other
-// backslashes stay. Text without quotes and without trailing backslashes is
-// simply enclosed in quotes.
-std::wstring quote_windows_argument(const std::wstring& arg);
 
 }  // namespace vantrel

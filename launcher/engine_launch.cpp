@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "launcher/command_line.h"
-#include "platform/windows/scoped_handle.h"
+#include "base/scoped_handle.h"
 
 namespace vantrel {
 

@@ -19,10 +19,4 @@ std::wstring locate_overlay_file(const std::wstring& user_data_dir) {
   return local_overlay_path();
 }
 
-std::string read_overlay_text(const std::wstring& path) {
-  std::string text;
-  if (!platform::read_whole_file(path, /*text_mode=*/true, text)) text.clear();
-  return text;
-}
-
 }  // namespace vantrel

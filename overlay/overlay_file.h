@@ -13,8 +13,4 @@ std::wstring local_overlay_path();
 // path exists (a directory of that name counts), else local_overlay_path().
 std::wstring locate_overlay_file(const std::wstring& user_data_dir);
 
-// The whole file as bytes, read in text mode; empty when it cannot be opened
-// or read (missing, a directory, locked, or too large for memory).
-std::string read_overlay_text(const std::wstring& path);
-
 }  // namespace vantrel

@@ -1,7 +1,6 @@
 #include "overlay/overlay_model.h"
 
-#include "overlay/json_extract.h"
-#include "overlay/overlay_file.h"
+#include "base/json_extract.h"
 
 namespace vantrel {
 
@@ -13,8 +12,7 @@ PersonaOverlay parse_persona_overlay(const std::string& text) {
   if (o.proxy_server.empty()) o.proxy_server = extract_switch_proxy(text);
   o.webrtc_no_leak = scalar_is_true(extract_scalar_field(text, "webrtc-no-leak"));
   o.has_webrtc_fake_public_ip = !extract_string_field(text, "webrtc-fake-public-ip").empty();
-  const std::string on_fail = extract_string_field(text, "on-proxy-fail");
-  if (on_fail == "block" || on_fail == "fallback") o.on_proxy_fail = on_fail;
+  if (extract_string_field(text, "on-proxy-fail") == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
   o.auto_geo = scalar_is_true(extract_scalar_field(text, "auto-geo"));
   o.auto_lang = scalar_is_true(extract_scalar_field(text, "auto-lang"));
   o.auto_timezone = scalar_is_true(extract_scalar_field(text, "auto-timezone"));
@@ -33,12 +31,6 @@ PersonaOverlay parse_persona_overlay(const std::string& text) {
   o.has_speech_voices = has_field(text, "speech-voices");
   o.webgl_profile = extract_string_field(text, "webgl-profile");
   return o;
-}
-
-PersonaOverlay load_persona_overlay(const std::wstring& path) {
-  // An unreadable file and an empty one both leave every default in place,
-  // which is what parsing empty text gives.
-  return parse_persona_overlay(read_overlay_text(path));
 }
 
 OverlayListing build_overlay_listing(const std::string& text) {
@@ -61,11 +53,15 @@ OverlayListing build_overlay_listing(const std::string& text) {
   return listing;
 }
 
-bool needs_discovery(const PersonaOverlay& o) {
-  return (o.webrtc_no_leak && !o.has_webrtc_fake_public_ip) ||
-         (o.auto_geo && !(o.has_geo_lat && o.has_geo_lng)) ||
-         (o.auto_lang && !(o.has_lang && o.has_accept_language)) ||
-         (o.auto_timezone && !o.has_timezone_override);
+std::vector<std::string> discovery_needs(const PersonaOverlay& o) {
+  std::vector<std::string> needs;
+  if (o.webrtc_no_leak && !o.has_webrtc_fake_public_ip) needs.push_back("webrtc-no-leak");
+  if (o.auto_geo && !(o.has_geo_lat && o.has_geo_lng)) needs.push_back("auto-geo");
+  if (o.auto_lang && !(o.has_lang && o.has_accept_language)) needs.push_back("auto-lang");
+  if (o.auto_timezone && !o.has_timezone_override) needs.push_back("auto-timezone");
+  return needs;
 }
+
+bool needs_discovery(const PersonaOverlay& o) { return !discovery_needs(o).empty(); }
 
 }  // namespace vantrel

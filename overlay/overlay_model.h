@@ -8,13 +8,17 @@
 
 namespace vantrel {
 
+// What a failed discovery does: stop the start (exit 42) or start without the
+// derived values.
+enum class OnProxyFail { block, fallback };
+
 // The overlay's settings. Strings are UTF-8. A value record: built once on the
 // main thread, copied whole for the discovery worker, never changed.
 struct PersonaOverlay {
   std::string proxy_server;
   bool webrtc_no_leak = false;
   bool has_webrtc_fake_public_ip = false;
-  std::string on_proxy_fail = "block";  // always "block" or "fallback"
+  OnProxyFail on_proxy_fail = OnProxyFail::block;  // "fallback" only when written exactly so
   bool auto_geo = false;
   bool auto_lang = false;
   bool auto_timezone = false;
@@ -47,10 +51,6 @@ struct OverlayListing {
 // the text; absent or malformed values give the defaults above.
 PersonaOverlay parse_persona_overlay(const std::string& text);
 
-// Reads the file (read_overlay_text) and parses it; a missing file gives the
-// defaults.
-PersonaOverlay load_persona_overlay(const std::wstring& path);
-
 // The listing of the file's members for display: top-level members (without
 // "chrome-command-line" and names starting with '_') and the members of the
 // last top-level "chrome-command-line" object, each kept when
@@ -59,6 +59,11 @@ OverlayListing build_overlay_listing(const std::string& text);
 
 // A setting reads true only for exactly "true" or "1".
 bool scalar_is_true(const std::string& scalar);
+
+// The settings that ask for a value only egress discovery can supply, and do
+// not give it themselves: "webrtc-no-leak", "auto-geo", "auto-lang",
+// "auto-timezone", in that order.
+std::vector<std::string> discovery_needs(const PersonaOverlay& overlay);
 
 // The overlay asks for a value that only egress discovery can supply.
 bool needs_discovery(const PersonaOverlay& overlay);

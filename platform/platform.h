@@ -45,9 +45,6 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path);
 // Removes an empty folder; false when it is not removed.
 bool remove_empty_folder(const std::wstring& path);
 
-// Removes a link itself, never what it points to; false when it stays.
-bool remove_link(const std::wstring& path);
-
 // The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string utc_timestamp();
 

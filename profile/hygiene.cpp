@@ -52,33 +52,36 @@ const std::vector<Category>& categories() {
   return table;
 }
 
+}  // namespace
+
 using platform::EntryKind;
 
-// Whether every folder between `root` (which may itself be a link: profiles
-// are moved to other drives that way) and `path` is a real folder. A link
-// there would make the removal reach outside the profile.
-bool reached_without_links(const std::wstring& root, const std::wstring& path) {
-  for (std::size_t end = path.find(L'\\', root.size() + 1); end != std::wstring::npos;
+bool reached_without_links(const std::wstring& profile_root, const std::wstring& path) {
+  // Every folder below the root (which may itself be a link: profiles are
+  // moved to other drives that way) down to the item's parent.
+  for (std::size_t end = path.find(L'\\', profile_root.size() + 1); end != std::wstring::npos;
        end = path.find(L'\\', end + 1)) {
     if (platform::entry_kind(path.substr(0, end)) != EntryKind::folder) return false;
   }
   return true;
 }
 
-void remove_all(const std::wstring& root, const std::vector<Removal>& removals) {
+void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals) {
   for (const Removal& r : removals) {
-    if (!reached_without_links(root, r.path)) continue;
+    if (!reached_without_links(profile_root, r.path)) continue;
     if (r.kind == Kind::tree) {
       remove_tree(r.path);
-    } else if (platform::entry_kind(r.path) == EntryKind::link) {
-      platform::remove_link(r.path);
-    } else {
+    } else if (platform::entry_kind(r.path) != EntryKind::link) {
       platform::delete_file(r.path);
     }
   }
 }
 
-}  // namespace
+std::vector<std::string> storage_category_names() {
+  std::vector<std::string> names;
+  for (const Category& c : categories()) names.push_back(c.name);
+  return names;
+}
 
 std::vector<Removal> previous_tabs_removals(const std::wstring& profile_root) {
   if (profile_root.empty()) return {};
@@ -113,44 +116,71 @@ std::vector<Removal> granular_storage_removals(const std::wstring& profile_root,
   return removals;
 }
 
-void clear_previous_tabs(const std::wstring& profile_root) {
-  remove_all(profile_root, previous_tabs_removals(profile_root));
-}
+namespace {
 
-void reset_granular_storage(const std::wstring& profile_root, const std::map<std::string, bool>& selection) {
-  remove_all(profile_root, granular_storage_removals(profile_root, selection));
-}
-
-void remove_tree(const std::wstring& path) {
-  // Post-order walk with a stack of its own, so that a hostile, deeply nested
-  // tree cannot exhaust the thread's stack. Links met on the way are removed
-  // as links: the walk never enters one.
+// Visits everything beneath `folder`, children before the folder that holds
+// them, with a stack of its own: a hostile, deeply nested tree cannot exhaust
+// the thread's stack. Links are reported to `entry` but never entered.
+template <typename Entry, typename FolderDone>
+void walk_tree(const std::wstring& folder, Entry entry, FolderDone folder_done) {
   struct Pending {
     std::wstring path;
     bool listed;
   };
-  std::vector<Pending> pending;
-  const auto remove_entry = [&pending](const std::wstring& entry, EntryKind kind) {
-    switch (kind) {
-      case EntryKind::missing: break;
-      case EntryKind::link: platform::remove_link(entry); break;
-      case EntryKind::file: platform::delete_file(entry, true); break;
-      case EntryKind::folder: pending.push_back({entry, false}); break;
-    }
-  };
-  remove_entry(path, path.empty() ? EntryKind::missing : platform::entry_kind(path));
+  std::vector<Pending> pending{{folder, false}};
   while (!pending.empty()) {
     if (pending.back().listed) {
-      platform::remove_empty_folder(pending.back().path);
+      folder_done(pending.back().path);
       pending.pop_back();
       continue;
     }
     pending.back().listed = true;
-    const std::wstring folder = pending.back().path;
-    for (const platform::FolderEntry& e : platform::folder_entries(folder)) {
-      remove_entry(folder + L"\\" + e.name, e.kind);
+    const std::wstring current = pending.back().path;
+    for (const platform::FolderEntry& e : platform::folder_entries(current)) {
+      const std::wstring path = current + L"\\" + e.name;
+      if (e.kind == EntryKind::folder) {
+        pending.push_back({path, false});
+      } else {
+        entry(path, e.kind);
+      }
     }
   }
+}
+
+}  // namespace
+
+void remove_tree(const std::wstring& path) {
+  // Links are left alone, and so is the folder that holds one: no removal
+  // call is certain to take only the link (Wine treats a linked folder as the
+  // folder it points to).
+  const EntryKind kind = path.empty() ? EntryKind::missing : platform::entry_kind(path);
+  if (kind == EntryKind::file) platform::delete_file(path, true);
+  if (kind != EntryKind::folder) return;
+  walk_tree(
+      path,
+      [](const std::wstring& entry, EntryKind entry_kind) {
+        if (entry_kind == EntryKind::file) platform::delete_file(entry, true);
+      },
+      [](const std::wstring& folder) { platform::remove_empty_folder(folder); });
+}
+
+RemovalPreview preview_removals(const std::wstring& profile_root, const std::vector<Removal>& removals) {
+  RemovalPreview preview;
+  for (const Removal& r : removals) {
+    if (!reached_without_links(profile_root, r.path)) continue;
+    const EntryKind kind = platform::entry_kind(r.path);
+    if (kind == EntryKind::link) preview.kept_links.push_back(r.path);
+    // A file removal of a folder fails; a tree removal takes what is not a link.
+    if (kind == EntryKind::file || (kind == EntryKind::folder && r.kind == Kind::tree)) preview.removed.push_back(r.path);
+    if (kind != EntryKind::folder || r.kind != Kind::tree) continue;
+    walk_tree(
+        r.path,
+        [&preview](const std::wstring& entry, EntryKind entry_kind) {
+          if (entry_kind == EntryKind::link) preview.kept_links.push_back(entry);
+        },
+        [](const std::wstring&) {});
+  }
+  return preview;
 }
 
 }  // namespace vantrel

@@ -2,7 +2,8 @@
 // tabs and chosen kinds of stored site data from the Engine's profile.
 // Every removal is silent, permanent and best effort, and stays inside the
 // profile: nothing is removed through a junction or symbolic link below the
-// profile folder; a link that is itself to be removed goes as a link.
+// profile folder (the profile folder itself may be one), and links are left
+// in place, so what they point to is never touched.
 #pragma once
 
 #include <map>
@@ -30,18 +31,32 @@ std::vector<Removal> previous_tabs_removals(const std::wstring& profile_root);
 std::vector<Removal> granular_storage_removals(const std::wstring& profile_root,
                                                const std::map<std::string, bool>& selection);
 
-// Deletes the session and tab files of `profile_root`\Default and its
-// Sessions folder.
-void clear_previous_tabs(const std::wstring& profile_root);
+// The storage category names "granular-storage-reset" acts on, in the order
+// they are processed ("all" not included).
+std::vector<std::string> storage_category_names();
 
-// Deletes the files and folders of the storage categories that `selection`
-// switches on ("all" switches on every one).
-void reset_granular_storage(const std::wstring& profile_root, const std::map<std::string, bool>& selection);
+// What carrying out `removals` would touch now: the planned files and folders
+// that exist and would be removed (wholly or in part), and the links at or
+// below them, which stay. Nothing is changed.
+struct RemovalPreview {
+  std::vector<std::wstring> removed;
+  std::vector<std::wstring> kept_links;
+};
+RemovalPreview preview_removals(const std::wstring& profile_root, const std::vector<Removal>& removals);
+
+// Carries out `removals` (paths under `profile_root`), in order: a file
+// removal deletes one file, a tree removal a file or folder with everything
+// beneath it. A removal reached through a link is skipped, and links stay.
+void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals);
+
+// Whether the removal at `path`, under `profile_root`, reaches it through real
+// folders only (no junction, symbolic link or mount point on the way).
+bool reached_without_links(const std::wstring& profile_root, const std::wstring& path);
 
 // Deletes the file or folder at the full `path` with everything beneath it,
 // permanently (not to the recycle bin), without any window; does nothing when
 // nothing is there. What cannot be deleted stays. A link at `path` or inside
-// the folder is removed as a link; what it points to is never touched.
+// the folder stays, and so do the folders that hold it.
 void remove_tree(const std::wstring& path);
 
 }  // namespace vantrel

@@ -31,7 +31,8 @@ export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=
 unset DISPLAY
 bash tests/e2e/wine_prefix.sh up "$WINEPREFIX"
 w() { echo "Z:${1//\//\\}"; }
-/usr/lib/wine/wine64 build/windows/bench/startup_bench.exe "$(w "$work/engine.json")" "$runs" \
+. cmake/wine.env
+"$WINE" build/windows/bench/startup_bench.exe "$(w "$work/engine.json")" "$runs" \
   launcher "$(w "$work/launcher/vantrel.exe")" "$(w "$work/profile")" \
   trampoline "$(w "$work/trampoline/trampoline.exe")" "$(w "$work/profile")" </dev/null
 

@@ -22,8 +22,8 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
 import netfixtures  # noqa: E402
+from wine import WINE, WINESERVER  # noqa: E402
 
-WINE = '/usr/lib/wine/wine64'
 GEO_ADDRESS = '127.77.0.1'  # the geo server's own loopback address, port 443 as for the real endpoints
 
 demo, curl = sys.argv[1], sys.argv[2]
@@ -107,9 +107,9 @@ try:
     with open(os.path.join(demo, 'profile', 'command-line.json'), 'w') as f:
         json.dump(overlay, f, indent=2)
 
-    subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env)
+    subprocess.run([WINESERVER, '-k'], env=env)
     subprocess.run(['bash', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'up', prefix, display], check=True)
-    cleanups.append(lambda: subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env))
+    cleanups.append(lambda: subprocess.run([WINESERVER, '-k'], env=env))
     received = os.path.join(demo, 'app', 'engine-received.json')
     if os.path.exists(received):
         os.remove(received)

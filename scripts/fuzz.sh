@@ -8,7 +8,7 @@ seconds=${1:-60}
 out=build/fuzz
 mkdir -p "$out/corpus"
 clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -I. -Itests \
-  tests/fuzz/json_extract_fuzz.cpp overlay/json_extract.cpp -o "$out/json_extract_fuzz"
+  tests/fuzz/json_extract_fuzz.cpp base/json_extract.cpp -o "$out/json_extract_fuzz"
 printf '{"k":"v","proxy-server":"socks5://h:1","granular-storage-reset":{"a":true}}' > "$out/corpus/seed1"
 printf '{"chrome-command-line":{"--proxy-server":"x\\"}"}}' > "$out/corpus/seed2"
 "$out/json_extract_fuzz" -max_total_time="$seconds" -max_len=600 "$out/corpus"

@@ -9,7 +9,7 @@ PACKAGES=(
   googletest libgtest-dev                         # unit tests (built from source here)
   g++-mingw-w64-x86-64-posix mingw-w64-tools      # the Windows cross compiler
   wine64                                          # runs the Windows binaries
-  xvfb xdotool imagemagick                        # windows under a virtual display
+  xvfb imagemagick                                # windows under a virtual display, screenshots
   openssl                                         # test certificates for the HTTPS geo server
   microsocks                                      # the demo's SOCKS5 proxy
 )

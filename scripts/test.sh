@@ -16,8 +16,8 @@ cmake --build --preset windows
 status=0
 ctest --preset native || status=1
 ctest --preset windows || status=1
-ls -l build/windows/vantrel.exe
-sha256sum build/windows/vantrel.exe
+ls -l build/windows/vantrel.exe build/windows/vantrel-check.exe
+sha256sum build/windows/vantrel.exe build/windows/vantrel-check.exe
 
 # Last, the README's first command, as a newcomer runs it: the demo must show
 # the Engine started with the switches derived through the proxy, and an "ok"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 
@@ -63,9 +63,8 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
   return rows;
 }
 
-ProgressListings& progress_listings() {
-  static ProgressListings listings;
-  return listings;
+ProgressListings make_progress_listings(const OverlayListing& listing) {
+  return {format_listing_rows(listing.overrides), format_listing_rows(listing.raw_switches)};
 }
 
 int progress_window_height(std::size_t override_rows, std::size_t switch_rows, int screen_height) {

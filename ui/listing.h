@@ -29,12 +29,12 @@ std::string hide_url_passwords(std::string text);
 // breaks, tabs and other control characters show as blanks.
 std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries);
 
-// The two listings the window shows, filled once before it exists.
+// The two listings the window shows, made once before it exists.
 struct ProgressListings {
   std::vector<ListingRow> active_override_rows;  // "Active overrides"
   std::vector<ListingRow> raw_switch_rows;       // "Raw Chromium switches"
 };
-ProgressListings& progress_listings();
+ProgressListings make_progress_listings(const OverlayListing& listing);
 
 // The window's height for n override rows and m switch rows: 240 without
 // rows, else 264 plus 18 + 16 per row for each non-empty listing and 6 when

@@ -2,9 +2,12 @@
 
 namespace vantrel {
 
-void ProgressSteps::reset(const std::array<std::wstring, PROGRESS_STEP_COUNT>& labels) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (std::size_t i = 0; i < PROGRESS_STEP_COUNT; ++i) rows_[i] = ProgressStep{labels[i], L"", false, false};
+ProgressRows initial_progress_rows() {
+  ProgressRows rows;
+  const wchar_t* const labels[PROGRESS_STEP_COUNT] = {L"Loading persona overlay", L"Discovering proxy egress IP",
+                                                      L"Applying anti-detect overrides", L"Launching chrome.exe"};
+  for (std::size_t i = 0; i < PROGRESS_STEP_COUNT; ++i) rows[i].label = labels[i];
+  return rows;
 }
 
 void ProgressSteps::update(std::size_t index, const std::wstring& detail, bool done, bool failed) {
@@ -19,13 +22,6 @@ void ProgressSteps::update(std::size_t index, const std::wstring& detail, bool d
 ProgressRows ProgressSteps::snapshot() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return rows_;
-}
-
-ProgressSteps& progress_steps() {
-  // Never destroyed, like the discovery outcome: a worker still running
-  // after a cancel may write a row while the process exits.
-  static ProgressSteps* const steps = new ProgressSteps();
-  return *steps;
 }
 
 }  // namespace vantrel

@@ -1,5 +1,6 @@
-// The four rows of the progress window, shared by the discovery worker (which
-// writes them) and the window's painter (which reads them).
+// The four rows of the progress window, and how each report of the discovery
+// worker changes them. The worker's reports arrive on its own thread while
+// the window paints on the main thread: the rows carry their own lock.
 #pragma once
 
 #include <array>
@@ -7,11 +8,13 @@
 #include <mutex>
 #include <string>
 
+#include "discovery/worker.h"
+
 namespace vantrel {
 
 struct ProgressStep {
-  std::wstring label;   // set once by the main thread
-  std::wstring detail;  // replaced by the worker as the step advances
+  std::wstring label;   // set once, before the window exists
+  std::wstring detail;  // replaced as the step advances
   bool done = false;
   bool failed = false;
 };
@@ -19,17 +22,16 @@ struct ProgressStep {
 inline constexpr std::size_t PROGRESS_STEP_COUNT = 4;
 using ProgressRows = std::array<ProgressStep, PROGRESS_STEP_COUNT>;
 
-// Private window messages from the worker (posted, never sent).
-inline constexpr unsigned WM_STEP_UPDATED = 0x0400 + 1;    // wParam: the row changed
-inline constexpr unsigned WM_DISCOVERY_DONE = 0x0400 + 2;  // close the window
+// "Loading persona overlay", "Discovering proxy egress IP", "Applying
+// anti-detect overrides", "Launching chrome.exe".
+ProgressRows initial_progress_rows();
 
 // The step list with its lock: every change replaces a row's detail and flags
 // together, and readers take a copy, so a painter never sees a row halfway
 // through a change.
 class ProgressSteps {
  public:
-  // Starts over with these labels, empty details and both flags false.
-  void reset(const std::array<std::wstring, PROGRESS_STEP_COUNT>& labels);
+  ProgressSteps() : rows_(initial_progress_rows()) {}
 
   // Replaces row `index`'s detail and flags (the label stays).
   void update(std::size_t index, const std::wstring& detail, bool done, bool failed);
@@ -41,7 +43,18 @@ class ProgressSteps {
   ProgressRows rows_;
 };
 
-// The process-wide step list.
-ProgressSteps& progress_steps();
+// How the window shows one report: the row it changed, how long the worker
+// then pauses so that the user can read it, and whether the window closes
+// after that pause (the last report).
+struct ReportShown {
+  std::size_t row;
+  unsigned pause_ms;
+  bool close_window;
+};
+ReportShown show_report(ProgressSteps& steps, const DiscoveryReport& report);
+
+// "ip=... tz=... lang=... lat=... lng=..." for the overrides that are set, or
+// "none (passthrough)".
+std::wstring override_summary(const DiscoveryOutcome& outcome);
 
 }  // namespace vantrel

@@ -1,7 +1,7 @@
 #include "webgl/catalogue.h"
 
-#include "overlay/json_extract.h"
-#include "overlay/text_encoding.h"
+#include "base/json_extract.h"
+#include "base/text_encoding.h"
 #include "platform/platform.h"
 
 namespace vantrel {
@@ -23,40 +23,16 @@ WebglProfile parse_webgl_profile(const std::string& catalogue, const std::string
   const size_t close = find_matching_bracket(catalogue, open, catalogue.size());
   if (close == npos) return profile;
 
-  // Walk the members of the body, strictly between the braces.
-  size_t i = open + 1;
-  const size_t end = close;
-  for (;;) {
-    while (i < end && (is_json_space(catalogue[i]) || catalogue[i] == ',')) ++i;
-    if (i >= end || catalogue[i] != '"') break;
-    const size_t name_end = catalogue.find('"', i + 1);
-    if (name_end == npos || name_end >= end) break;
-    const std::string name = catalogue.substr(i + 1, name_end - i - 1);
-    i = name_end + 1;
-    while (i < end && (is_json_space(catalogue[i]) || catalogue[i] == ':')) ++i;
-    if (i >= end) break;
-
-    std::string value;
-    const char first = catalogue[i];
-    if (first == '"') {
-      const size_t j = find_string_end(catalogue, i + 1);
-      if (j == npos || j >= end) break;
-      value = unescape_json_string(catalogue.substr(i + 1, j - i - 1));
-      i = j + 1;
-    } else if (first == '{' || first == '[') {
-      const size_t j = find_matching_bracket(catalogue, i, end);
-      if (j == npos) break;
-      value = catalogue.substr(i, j - i + 1);
-      i = j + 1;
-    } else {
-      size_t j = i;
-      while (j < end && catalogue[j] != ',' && catalogue[j] != '}' && !is_json_space(catalogue[j])) ++j;
-      value = catalogue.substr(i, j - i);
-      i = j;
-    }
-    if (!name.empty() && name[0] != '_') profile[name] = value;
-    if (i >= end) break;
-  }
+  // The members of the object, brackets included: names as written, string
+  // values decoded, anything else as raw text.
+  for_each_member(
+      catalogue.substr(open, close - open + 1),
+      [&profile](const std::string& name, const std::string& raw) {
+        if (name.empty() || name[0] == '_') return;
+        const bool quoted = raw.size() >= 2 && raw.front() == '"';
+        profile[name] = quoted ? unescape_json_string(raw.substr(1, raw.size() - 2)) : raw;
+      },
+      /*escapes_in_keys=*/false);
   return profile;
 }
 

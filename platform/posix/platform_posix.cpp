@@ -1,46 +1,18 @@
 // The Linux side of the platform layer. It lets the portable logic build and
 // run natively, so its unit tests run with the sanitizers; paths keep the
 // launcher's backslashes, which are turned into '/' on the way to the OS.
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <system_error>
 #include <thread>
 
-#include "overlay/text_encoding.h"
+#include "base/json_text.h"
+#include "base/text_encoding.h"
 #include "platform/platform.h"
-#include "records/atomic_write.h"
-#include "records/json_text.h"
 
-namespace vantrel {
-
-std::wstring utf8_to_wide(const std::string& utf8) { return utf8_to_utf16_portable(utf8); }
-std::string wide_to_utf8(const std::wstring& wide) { return utf16_to_utf8_portable(wide); }
-
-bool write_file_atomic(const std::wstring& target, const std::string& content) {
-  const std::string final_path = platform::to_fs_path(target).string();
-  const std::string temp = final_path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool ok = done == content.size() && ::fsync(fd) == 0;
-  ::close(fd);
-  if (!ok || ::rename(temp.c_str(), final_path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
-}
-
-namespace platform {
+namespace vantrel::platform {
 
 std::filesystem::path to_fs_path(const std::wstring& path) {
   std::string utf8 = wide_to_utf8(path);
@@ -95,8 +67,6 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path) {
 
 bool remove_empty_folder(const std::wstring& path) { return ::rmdir(to_fs_path(path).c_str()) == 0; }
 
-bool remove_link(const std::wstring& path) { return ::unlink(to_fs_path(path).c_str()) == 0; }
-
 std::string utc_timestamp() {
   const std::time_t now = std::time(nullptr);
   std::tm t{};
@@ -118,5 +88,4 @@ bool total_physical_memory(std::uint64_t& bytes) {
 
 std::uint32_t processor_count() { return std::thread::hardware_concurrency(); }
 
-}  // namespace platform
-}  // namespace vantrel
+}  // namespace vantrel::platform

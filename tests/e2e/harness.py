@@ -18,7 +18,7 @@ import tempfile
 import time
 import unittest
 
-WINE = '/usr/lib/wine/wine64'
+from wine import WINE, WINESERVER
 PREFIX = os.environ['VANTREL_WINEPREFIX']
 BUILD = os.environ['VANTREL_BUILD_DIR']
 LAUNCHER_EXE = os.path.join(BUILD, 'vantrel.exe')
@@ -53,9 +53,9 @@ def _use_display_mode(display):
     except OSError:
         pass
     env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG='-all')
-    subprocess.run(['/usr/lib/wine/wineserver', '-k'], env=env, stdout=subprocess.DEVNULL,
+    subprocess.run([WINESERVER, '-k'], env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
-    subprocess.run(['/usr/lib/wine/wineserver', '-w'], env=env, stdout=subprocess.DEVNULL,
+    subprocess.run([WINESERVER, '-w'], env=env, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL)
     subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), 'wine_prefix.sh'), 'up', PREFIX]
                    + ([display] if display else []),

@@ -241,7 +241,8 @@ class ProfileHygiene(LauncherTest):
             self.assertIsNotNone(s.received())
             os.remove(s.received_path)
         self.assertEqual(present(outside, theirs), set(theirs))
-        self.assertEqual(present(s.profile, ['Default/Cookies', 'Default/Sessions', 'Default/IndexedDB']), set())
+        self.assertEqual(present(s.profile, ['Default/Cookies', 'Default/Sessions/mine', 'Default/IndexedDB/db']), set())
+        self.assertTrue(os.path.islink(os.path.join(s.profile, 'ShaderCache')))  # links stay
 
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)

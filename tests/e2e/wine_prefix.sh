@@ -8,6 +8,7 @@
 #         Wine's background processes (its desktop among them) belong to
 #         the display they start with: DISPLAY, or none when not given.
 set -eu
+. "$(dirname "$0")/../../cmake/wine.env"
 action=$1
 prefix=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 display=${3:-}
@@ -16,20 +17,20 @@ unset DISPLAY
 case "$action" in
   up)
     if [ ! -f "$prefix/system.reg" ]; then
-      /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
-      /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      "$WINE" wineboot -i >/dev/null 2>&1
+      "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     fi
     # -p fails when a server for this prefix already runs; that one will do.
-    /usr/lib/wine/wineserver -p </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     # The first Windows program of a session starts Wine's background
     # services; start them here, detached from the caller's output, so that
     # they never hold a test's output pipe open.
     if [ -n "$display" ]; then export DISPLAY="$display"; fi
-    /usr/lib/wine/wine64 wineboot -u </dev/null >/dev/null 2>&1
+    "$WINE" wineboot -u </dev/null >/dev/null 2>&1
     printf '%s' "${display:-none}" > "$prefix/.vantrel-display-mode"  # see tests/e2e/harness.py
     ;;
   down)
-    /usr/lib/wine/wineserver -k || true
+    "$WINESERVER" -k || true
     rm -f "$prefix/.vantrel-display-mode"
     ;;
 esac

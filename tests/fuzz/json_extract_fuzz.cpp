@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 #include "support/regex_reference.h"
 
 namespace {

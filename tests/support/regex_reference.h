@@ -7,7 +7,7 @@
 #include <regex>
 #include <string>
 
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 
 namespace vantrel::reference {
 

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
 #include "platform/platform.h"
 
 namespace vantrel::testing {

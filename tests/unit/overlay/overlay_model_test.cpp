@@ -2,87 +2,61 @@
 
 #include <gtest/gtest.h>
 
+#include "overlay/overlay_file.h"
+#include "support/temp_dir.h"
+
 namespace vantrel {
 namespace {
 
-TEST(PersonaOverlay, EmptyTextGivesDefaults) {
-  const PersonaOverlay o = parse_persona_overlay("");
-  EXPECT_EQ(o.on_proxy_fail, "block");
-  EXPECT_EQ(o.proxy_server, "");
-  EXPECT_FALSE(o.webrtc_no_leak || o.auto_geo || o.auto_lang || o.auto_timezone || o.close_previous_tabs);
-  EXPECT_FALSE(o.has_device_memory || o.has_speech_voices || o.has_lang);
-  EXPECT_TRUE(o.granular_storage_reset.empty());
-  EXPECT_FALSE(needs_discovery(o));
-  const OverlayListing l = build_overlay_listing("");
-  EXPECT_TRUE(l.overrides.empty() && l.raw_switches.empty());
-}
-
-TEST(PersonaOverlay, SettingReadings) {
-  struct Case {
-    std::string text;
-    bool webrtc_no_leak;
-    std::string on_proxy_fail;
+// A compact view of the settings, so that a table row can name them all.
+std::string settings(const PersonaOverlay& o) {
+  std::string s = "proxy=" + o.proxy_server + " fail=" + (o.on_proxy_fail == OnProxyFail::block ? "block" : "fallback");
+  const std::pair<const char*, bool> flags[] = {
+      {"noleak", o.webrtc_no_leak},     {"fakeip", o.has_webrtc_fake_public_ip},
+      {"geo", o.auto_geo},              {"lang", o.auto_lang},
+      {"tz", o.auto_timezone},          {"+lat", o.has_geo_lat},
+      {"+lng", o.has_geo_lng},          {"+lang", o.has_lang},
+      {"+accept", o.has_accept_language}, {"+tz", o.has_timezone_override},
+      {"tabs", o.close_previous_tabs},  {"+mem", o.has_device_memory},
+      {"+cpu", o.has_hardware_concurrency}, {"+voices", o.has_speech_voices},
   };
-  const Case cases[] = {
-      {R"({"webrtc-no-leak":true,"on-proxy-fail":"fallback"})", true, "fallback"},
-      {R"({"webrtc-no-leak":"1","on-proxy-fail":"Fallback"})", true, "block"},
-      {R"({"webrtc-no-leak":"TRUE","on-proxy-fail":"skip"})", false, "block"},
-      {R"({"webrtc-no-leak":2,"on-proxy-fail":1})", false, "block"},
-      {R"({"webrtc-no-leak":yes,"on-proxy-fail":"block"})", false, "block"},
-  };
-  for (const auto& c : cases) {
-    const PersonaOverlay o = parse_persona_overlay(c.text);
-    EXPECT_EQ(o.webrtc_no_leak, c.webrtc_no_leak) << c.text;
-    EXPECT_EQ(o.on_proxy_fail, c.on_proxy_fail) << c.text;
+  for (const auto& [name, on] : flags) {
+    if (on) s += std::string(" ") + name;
   }
+  if (!o.start_page.empty()) s += " page=" + o.start_page;
+  if (!o.webgl_profile.empty()) s += " webgl=" + o.webgl_profile;
+  for (const auto& [name, on] : o.granular_storage_reset) s += " " + name + (on ? "+" : "-");
+  return s;
 }
 
-TEST(PersonaOverlay, StartPageImpliesClosingTabs) {
-  EXPECT_TRUE(parse_persona_overlay(R"({"start-page":"https://x/","close-previous-tabs":false})").close_previous_tabs);
-  EXPECT_FALSE(parse_persona_overlay(R"({"start-page":"","close-previous-tabs":false})").close_previous_tabs);
-  EXPECT_TRUE(parse_persona_overlay(R"({"close-previous-tabs":1})").close_previous_tabs);
-}
-
-TEST(PersonaOverlay, ProxySources) {
-  EXPECT_EQ(parse_persona_overlay(
-                R"({"proxy-server":"socks5://top:1","chrome-command-line":{"--proxy-server":"socks5://cl:2"}})")
-                .proxy_server,
-            "socks5://top:1");
-  EXPECT_EQ(
-      parse_persona_overlay(R"({"proxy-server":null,"chrome-command-line":{"--proxy-server":"socks5://cl:2"}})")
-          .proxy_server,
-      "socks5://cl:2");
-  EXPECT_EQ(parse_persona_overlay(R"({"x":{"--proxy-server":"socks5://cl:2"}})").proxy_server, "");
-  // Two switch objects: the proxy comes from the first, the listing from the second.
-  const std::string two = R"({"chrome-command-line":{"--proxy-server":"socks5://one:1"},)"
-                          R"("chrome-command-line":{"--lang":"de","--x":false}})";
-  EXPECT_EQ(parse_persona_overlay(two).proxy_server, "socks5://one:1");
-  const OverlayListing l = build_overlay_listing(two);
-  ASSERT_EQ(l.raw_switches.size(), 1u);
-  EXPECT_EQ(l.raw_switches[0].key, "--lang");
-  EXPECT_EQ(l.raw_switches[0].value, "\"de\"");
-}
-
-TEST(PersonaOverlay, PresenceKeys) {
-  const PersonaOverlay o = parse_persona_overlay(
-      R"({"geo-lat":null,"lang":"","device-memory":0,"chrome-command-line":{"accept-language":1},"--timezone-override":"x"})");
-  EXPECT_TRUE(o.has_geo_lat);
-  EXPECT_TRUE(o.has_lang);
-  EXPECT_TRUE(o.has_device_memory);
-  EXPECT_TRUE(o.has_accept_language);
-  EXPECT_FALSE(o.has_timezone_override);
-  EXPECT_FALSE(o.has_geo_lng);
-  EXPECT_FALSE(parse_persona_overlay(R"({"webrtc-fake-public-ip":5})").has_webrtc_fake_public_ip);
-  EXPECT_FALSE(parse_persona_overlay(R"({"webrtc-fake-public-ip":""})").has_webrtc_fake_public_ip);
-  EXPECT_TRUE(parse_persona_overlay(R"({"webrtc-fake-public-ip":"1.2.3.4"})").has_webrtc_fake_public_ip);
+TEST(PersonaOverlay, Readings) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "proxy= fail=block"},
+      {R"({"webrtc-no-leak":true,"on-proxy-fail":"fallback"})", "proxy= fail=fallback noleak"},
+      {R"({"webrtc-no-leak":"1","on-proxy-fail":"Fallback","auto-geo":"true","auto-lang":1})",
+       "proxy= fail=block noleak geo lang"},
+      {R"({"webrtc-no-leak":"TRUE","auto-timezone":2,"auto-geo":yes,"on-proxy-fail":1})", "proxy= fail=block"},
+      {R"({"start-page":"https:\/\/x\/\"q","close-previous-tabs":false})", "proxy= fail=block tabs page=https://x/\"q"},
+      {R"({"start-page":"","close-previous-tabs":1})", "proxy= fail=block tabs"},
+      {R"({"proxy-server":"socks5://top:1","chrome-command-line":{"--proxy-server":"socks5://cl:2"}})",
+       "proxy=socks5://top:1 fail=block"},
+      {R"({"proxy-server":null,"chrome-command-line":{"--proxy-server":"socks5://cl:2"}})",
+       "proxy=socks5://cl:2 fail=block"},
+      {R"({"x":{"--proxy-server":"socks5://cl:2"}})", "proxy= fail=block"},
+      // Presence keys count wherever they stand and whatever their value.
+      {R"({"geo-lat":null,"lang":"","device-memory":0,"chrome-command-line":{"accept-language":1},"--timezone-override":"x"})",
+       "proxy= fail=block +lat +lang +accept +mem"},
+      {R"({"webrtc-fake-public-ip":5,"hardware-concurrency":"","speech-voices":[]})",
+       "proxy= fail=block +cpu +voices"},
+      {R"({"webrtc-fake-public-ip":"1.2.3.4","webgl-profile":"nv\/1"})", "proxy= fail=block fakeip webgl=nv/1"},
+      {R"({"granular-storage-reset":{"cookies":true,"all":false,"Cookies":"true"}})",
+       "proxy= fail=block all- cookies+"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(settings(parse_persona_overlay(text)), expected) << text;
 }
 
 TEST(NeedsDiscovery, Table) {
-  struct Case {
-    const char* text;
-    bool expected;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, bool> cases[] = {
       {R"({"webrtc-no-leak":true})", true},
       {R"({"webrtc-no-leak":true,"webrtc-fake-public-ip":"1.2.3.4"})", false},
       {R"({"auto-geo":true,"geo-lat":1})", true},
@@ -91,30 +65,36 @@ TEST(NeedsDiscovery, Table) {
       {R"({"auto-lang":true,"lang":"de","accept-language":"de"})", false},
       {R"({"auto-timezone":"true"})", true},
       {R"({"auto-timezone":true,"timezone-override":"UTC"})", false},
-      {R"({"auto-timezone":false,"auto-geo":0})", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(needs_discovery(parse_persona_overlay(c.text)), c.expected) << c.text;
+  for (const auto& [text, needed] : cases) EXPECT_EQ(needs_discovery(parse_persona_overlay(text)), needed) << text;
 }
 
 TEST(OverlayListing, WhatIsListed) {
-  const OverlayListing l = build_overlay_listing(
+  // The switch object listed is the last; the proxy comes from the first.
+  const std::string text =
       R"({"webrtc-no-leak":false,"_comment":"x","auto-lang":true,"lang":"de-DE","chrome-command-line":"str",)"
-      R"("n":null,"off":"Off","chrome-command-line":{"_x":true,"--a":"off","--b":1,"":true}})");
-  ASSERT_EQ(l.overrides.size(), 2u);
-  EXPECT_EQ(l.overrides[0].key, "auto-lang");
-  EXPECT_EQ(l.overrides[0].value, "true");
-  EXPECT_EQ(l.overrides[1].key, "lang");
-  EXPECT_EQ(l.overrides[1].value, "\"de-DE\"");
-  ASSERT_EQ(l.raw_switches.size(), 2u);
-  EXPECT_EQ(l.raw_switches[0].key, "_x");
-  EXPECT_EQ(l.raw_switches[1].key, "--b");
+      R"("chrome-command-line":{"--proxy-server":"socks5://one:1"},)"
+      R"("n":null,"off":"Off","chrome-command-line":{"_x":true,"--a":"off","--b":1,"":true}})";
+  const OverlayListing l = build_overlay_listing(text);
+  std::string listed;
+  for (const auto& e : l.overrides) listed += e.key + "=" + e.value + " ";
+  listed += "|";
+  for (const auto& e : l.raw_switches) listed += " " + e.key + "=" + e.value;
+  EXPECT_EQ(listed, "auto-lang=true lang=\"de-DE\" | _x=true --b=1");
+  EXPECT_EQ(parse_persona_overlay(text).proxy_server, "socks5://one:1");
 }
 
-TEST(PersonaOverlay, GranularStorageAndWebgl) {
-  const PersonaOverlay o = parse_persona_overlay(
-      R"({"granular-storage-reset":{"cookies":true,"all":false},"webgl-profile":"nv\/1"})");
-  EXPECT_EQ(o.granular_storage_reset, (std::map<std::string, bool>{{"all", false}, {"cookies", true}}));
-  EXPECT_EQ(o.webgl_profile, "nv/1");
+TEST(OverlayFile, Location) {
+  vantrel::testing::TempDir dir;
+  const std::wstring local = local_overlay_path();
+  const std::wstring tail = L"\\Orlisk\\command-line.json";
+  ASSERT_GT(local.size(), tail.size());
+  EXPECT_EQ(local.substr(local.size() - tail.size()), tail);
+  EXPECT_EQ(locate_overlay_file(L""), local);
+  EXPECT_EQ(locate_overlay_file(dir.wide()), local);
+  // A directory of that name counts as the overlay (and reads as nothing).
+  std::filesystem::create_directories(dir.fs() / "command-line.json");
+  EXPECT_EQ(locate_overlay_file(dir.wide() + L"\\"), dir.wide() + L"\\\\command-line.json");
 }
 
 }  // namespace

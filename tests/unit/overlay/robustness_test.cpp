@@ -1,14 +1,13 @@
-// Hostile and huge overlays: the readers finish, in linear time, without
-// deep recursion. On Windows the same checks also run on a thread created
-// with the default stack size.
+// Hostile and huge overlays: the readers finish without deep recursion (a
+// quadratic scan would run into the test's time limit). On Windows the same
+// checks also run on a thread created with the default stack size.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
-#include <thread>
 
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 #include "overlay/overlay_model.h"
+#include "ui/listing.h"
 #include "webgl/catalogue.h"
 
 #ifdef _WIN32
@@ -51,22 +50,13 @@ std::vector<Hostile> hostile_inputs() {
   return v;
 }
 
-void read_everything(const std::string& text) {
-  const PersonaOverlay o = parse_persona_overlay(text);
-  const OverlayListing l = build_overlay_listing(text);
-  (void)parse_webgl_profile(text, "chrome-command-line");
-  (void)o;
-  (void)l;
-}
-
 void run_all_hostile() {
   for (const auto& h : hostile_inputs()) {
-    const auto start = std::chrono::steady_clock::now();
-    read_everything(h.text);
-    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    // Generous even under sanitizers or emulation; a quadratic scan would
-    // take minutes.
-    EXPECT_LT(seconds, 20.0) << h.name;
+    (void)parse_persona_overlay(h.text);
+    const OverlayListing l = build_overlay_listing(h.text);
+    (void)format_listing_rows(l.overrides);
+    (void)hide_url_passwords(h.text);
+    (void)parse_webgl_profile(h.text, "chrome-command-line");
   }
 }
 

@@ -75,8 +75,12 @@ TEST(Hygiene, RealTree) {
                         "ShaderCache/z", "Profile 1/Last Session", "Default/Local Storage/leveldb/1"}) {
     vantrel::testing::write_file(root / f, "data");
   }
-  clear_previous_tabs(dir.wide());
-  reset_granular_storage(dir.wide(), {{"cookies", true}, {"cache_storage", true}, {"shader_cache", true}});
+  std::vector<Removal> planned = previous_tabs_removals(dir.wide());
+  for (const Removal& r :
+       granular_storage_removals(dir.wide(), {{"cookies", true}, {"cache_storage", true}, {"shader_cache", true}})) {
+    planned.push_back(r);
+  }
+  remove_planned(dir.wide(), planned);
 
   for (const char* gone : {"Default/Last Session", "Default/Sessions", "Default/Cookies", "Default/Network/Cookies",
                            "Default/Service Worker/CacheStorage", "ShaderCache"}) {
@@ -116,13 +120,17 @@ TEST(Hygiene, NeverThroughLinks) {
   const Selection selection{{"cookies", true}, {"cache_storage", true}, {"shader_cache", true}, {"indexeddb", true}};
   for (const char* profile : {"a", "b", "c"}) {
     const std::wstring root = dir.wide() + L"\\" + utf8_to_wide(profile);
-    clear_previous_tabs(root);
-    reset_granular_storage(root, selection);
+    std::vector<Removal> planned = previous_tabs_removals(root);
+    for (const Removal& r : granular_storage_removals(root, selection)) planned.push_back(r);
+    remove_planned(root, planned);
   }
   for (const char* f : outside_files) EXPECT_TRUE(fs::exists(outside / f)) << f;
-  for (const char* gone : {"b/Default/Cookies", "b/Default/Sessions", "b/Default/IndexedDB", "b/ShaderCache",
-                           "b/Default/Last Session", "real-c/Default/Cookies"}) {
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.fs() / gone))) << gone;
+  for (const char* gone : {"b/Default/Cookies", "b/Default/Sessions/mine", "b/Default/IndexedDB/db",
+                           "real-c/Default/Cookies"}) {
+    EXPECT_FALSE(fs::exists(dir.fs() / gone)) << gone;
+  }
+  for (const char* link : {"b/ShaderCache", "b/Default/Last Session", "b/Default/Sessions/link"}) {
+    EXPECT_TRUE(fs::is_symlink(dir.fs() / link)) << link;  // links stay
   }
 }
 

@@ -12,7 +12,6 @@
 int main() {
   using vantrel::ProgressSteps;
   ProgressSteps steps;
-  steps.reset({L"a", L"b", L"c", L"d"});
   // Two states per row, told apart by their detail; the flags go with it.
   const std::wstring long_detail(4096, L'x');
   std::atomic<bool> stop{false};

@@ -1,4 +1,4 @@
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 
 #include <cstddef>
 
@@ -102,8 +102,9 @@ std::string unescape_json_string(const std::string& raw) {
   return out;
 }
 
-std::string extract_string_field(const std::string& text, const std::string& key) {
+std::string extract_string_field(const std::string& text, const std::string& key, std::size_t* at) {
   std::string result;
+  if (at != nullptr) *at = npos;
   // A value scan that failed at `failed_at` makes every later candidate whose
   // value starts at or before that point fail the same way: such a start
   // follows an escaped quote of the failed scan, so it walks the same pairs.
@@ -120,6 +121,7 @@ std::string extract_string_field(const std::string& text, const std::string& key
       const char c = text[q];
       if (c == '"') {
         result = unescape_json_string(text.substr(start, q - start));
+        if (at != nullptr) *at = pos;
         return true;
       }
       if (c == '\\') {
@@ -137,8 +139,9 @@ std::string extract_string_field(const std::string& text, const std::string& key
   return result;
 }
 
-std::string extract_scalar_field(const std::string& text, const std::string& key) {
+std::string extract_scalar_field(const std::string& text, const std::string& key, std::size_t* at) {
   std::string result;
+  if (at != nullptr) *at = npos;
   for_each_key_occurrence(text, key, [&](size_t pos, size_t needle_size) {
     const size_t p = match_key_colon(text, pos, needle_size);
     if (p == npos || p >= text.size()) return false;
@@ -146,6 +149,7 @@ std::string extract_scalar_field(const std::string& text, const std::string& key
       const size_t close = text.find('"', p + 1);
       if (close != npos) {
         result = text.substr(p + 1, close - p - 1);
+        if (at != nullptr) *at = pos;
         return true;
       }
       // No closing quote: the bare-token alternative takes the quote itself.
@@ -155,6 +159,7 @@ std::string extract_scalar_field(const std::string& text, const std::string& key
     size_t end = p;
     while (end < text.size() && !ends_scalar_token(text[end])) ++end;
     result = text.substr(p, end - p);
+    if (at != nullptr) *at = pos;
     return true;
   });
   return result;
@@ -169,10 +174,20 @@ bool has_field(const std::string& text, const std::string& key) {
   return found;
 }
 
-std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key) {
+std::vector<std::size_t> key_positions(const std::string& text, const std::string& key) {
+  std::vector<size_t> positions;
+  for_each_key_occurrence(text, key, [&](size_t pos, size_t needle_size) {
+    if (match_key_colon(text, pos, needle_size) != npos) positions.push_back(pos);
+    return false;
+  });
+  return positions;
+}
+
+std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key, std::size_t* at) {
   std::map<std::string, bool> members;
   std::string body;
   bool found = false;
+  if (at != nullptr) *at = npos;
   for_each_key_occurrence(text, key, [&](size_t pos, size_t needle_size) {
     const size_t p = match_key_colon(text, pos, needle_size);
     if (p == npos || p >= text.size() || text[p] != '{') return false;
@@ -180,6 +195,7 @@ std::map<std::string, bool> extract_bool_object(const std::string& text, const s
     if (close == npos) return true;  // no '}' for any later candidate either
     body = text.substr(p + 1, close - p - 1);
     found = true;
+    if (at != nullptr) *at = pos;
     return true;
   });
   if (!found) return members;
@@ -213,7 +229,8 @@ std::map<std::string, bool> extract_bool_object(const std::string& text, const s
   return members;
 }
 
-std::string extract_switch_proxy(const std::string& text) {
+std::string extract_switch_proxy(const std::string& text, std::size_t* at) {
+  if (at != nullptr) *at = npos;
   size_t open = npos;
   for_each_key_occurrence(text, "chrome-command-line", [&](size_t pos, size_t needle_size) {
     const size_t p = match_key_colon(text, pos, needle_size);
@@ -225,10 +242,13 @@ std::string extract_switch_proxy(const std::string& text) {
 
   const size_t close = find_matching_bracket(text, open, text.size());
   if (close == npos) return std::string();
-  return extract_string_field(text.substr(open, close - open + 1), "--proxy-server");
+  size_t inner = npos;
+  std::string proxy = extract_string_field(text.substr(open, close - open + 1), "--proxy-server", &inner);
+  if (at != nullptr && inner != npos) *at = open + inner;
+  return proxy;
 }
 
-void for_each_member(const std::string& text, const MemberCallback& callback) {
+void for_each_member(const std::string& text, const MemberCallback& callback, bool escapes_in_keys) {
   const size_t n = text.size();
   // The first '{' outside a string.
   size_t i = 0;
@@ -246,7 +266,7 @@ void for_each_member(const std::string& text, const MemberCallback& callback) {
     while (i < n && (is_json_space(text[i]) || text[i] == ',')) ++i;
     if (i >= n || text[i] != '"') return;
 
-    const size_t key_end = find_string_end(text, i + 1);
+    const size_t key_end = escapes_in_keys ? find_string_end(text, i + 1) : text.find('"', i + 1);
     if (key_end == npos) return;
     const std::string key = text.substr(i + 1, key_end - i - 1);
 

@@ -1,8 +1,8 @@
-#include "records/json_text.h"
+#include "base/json_text.h"
 
 #include <cstdio>
 
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 

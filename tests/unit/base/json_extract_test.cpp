@@ -1,4 +1,4 @@
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "overlay/json_extract.h"
+#include "base/json_extract.h"
 #include "support/regex_reference.h"
 
 namespace vantrel {

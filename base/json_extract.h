@@ -16,26 +16,33 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
 // `"KEY"\s*:\s*"((?:\\.|[^"\\])*)"`: the first occurrence of the key whose
 // value is a double-quoted string, decoded with unescape_json_string. Inside
 // the value a backslash pairs with the next byte unless that is CR or LF.
-std::string extract_string_field(const std::string& text, const std::string& key);
+// `at`, when given, receives the position of the matched key's opening quote
+// (npos when none matched); the other readers below take it alike.
+std::string extract_string_field(const std::string& text, const std::string& key, std::size_t* at = nullptr);
 
 // `"KEY"\s*:\s*(?:"([^"]*)"|([^\s,}\]]+))`: the quoted content up to the next
 // double quote (escaped or not, raw), or else the bare token; empty when the
 // key has neither.
-std::string extract_scalar_field(const std::string& text, const std::string& key);
+std::string extract_scalar_field(const std::string& text, const std::string& key, std::size_t* at = nullptr);
 
 // `"KEY"\s*:`: the key occurs anywhere followed by a colon.
 bool has_field(const std::string& text, const std::string& key);
 
+// Every position at which `"KEY"\s*:` starts, in order.
+std::vector<std::size_t> key_positions(const std::string& text, const std::string& key);
+
 // `"KEY"\s*:\s*\{([^}]*)\}`, then every non-overlapping
 // `"([a-zA-Z_][a-zA-Z_0-9]*)"\s*:\s*(true|false)` inside the body (which ends
 // at the first '}', even a nested one). A repeated name keeps its last value.
-std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key);
+std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key,
+                                                std::size_t* at = nullptr);
 
 // Decodes \" \/ \\ \b \f \n \r \t. Any other backslash (\u included, or a
 // trailing one) is copied as is and the byte after it copied as ordinary.
@@ -44,15 +51,17 @@ std::string unescape_json_string(const std::string& raw);
 // The "--proxy-server" string inside the first "chrome-command-line" object
 // (found by `"chrome-command-line"\s*:\s*\{` and closed by a string-aware
 // brace count); empty when absent or when the object never closes.
-std::string extract_switch_proxy(const std::string& text);
+std::string extract_switch_proxy(const std::string& text, std::size_t* at = nullptr);
 
 // Calls `callback(key, raw_value)` for each member of the first object in the
 // text, in text order, tolerating missing colons and commas. Keys are raw
 // (escapes kept); values are raw: a string with its quotes, an object or array
 // with its brackets, or a bare token (possibly empty). Nested objects are not
-// entered. Stops silently at the first thing it cannot read.
+// entered. Stops silently at the first thing it cannot read. With
+// `escapes_in_keys` false a key ends at the first double quote after its
+// opening one, backslash or not (the WebGL catalogue reads names so).
 using MemberCallback = std::function<void(const std::string& key, const std::string& raw_value)>;
-void for_each_member(const std::string& text, const MemberCallback& callback);
+void for_each_member(const std::string& text, const MemberCallback& callback, bool escapes_in_keys = true);
 
 // Whether a raw member value counts as switched on: false for empty, null,
 // false, 0, "" and the quoted words false/0/off/no in any letter case.

@@ -1,4 +1,4 @@
-// Move-only owners for Windows handles: each handle has exactly one owner,
+// Move-only owners for Windows handles and GDI objects: each handle has exactly one owner,
 // which closes it on every path.
 #pragma once
 
@@ -55,5 +55,27 @@ struct LocalFreeTraits {
 };
 template <typename T>
 using ScopedLocal = ScopedResource<T, LocalFreeTraits<T>>;
+
+// GDI objects (fonts, brushes) are deleted with DeleteObject.
+struct GdiObjectTraits {
+  static bool valid(HGDIOBJ h) { return h != nullptr; }
+  static void close(HGDIOBJ h) { ::DeleteObject(h); }
+};
+using ScopedFont = ScopedResource<HFONT, GdiObjectTraits>;
+using ScopedBrush = ScopedResource<HBRUSH, GdiObjectTraits>;
+
+// Selects a GDI object into a device context for one scope and puts the
+// previous one back.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~ScopedSelect() { ::SelectObject(dc_, previous_); }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
 
 }  // namespace vantrel::win

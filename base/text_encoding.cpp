@@ -1,4 +1,4 @@
-#include "overlay/text_encoding.h"
+#include "base/text_encoding.h"
 
 namespace vantrel {
 

@@ -1,0 +1,72 @@
+// The launch plan: everything a start will do, computed from the launcher's
+// arguments and the overlay (read once) without starting anything. The
+// launcher carries it out; vantrel-check shows it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "discovery/outcome.h"
+#include "overlay/overlay_model.h"
+#include "profile/hygiene.h"
+
+namespace vantrel {
+
+// The two ways a start goes: straight to the Engine, or through egress
+// discovery first (with the progress window).
+enum class StartPath { passthrough, discovery };
+
+// The three forms of the Engine's switches: passthrough, after a discovery
+// that was neither cancelled nor blocked, and without discovery when the
+// progress window could not be created.
+enum class SwitchForm { passthrough, discovery, degraded };
+
+// The host values a start may add; each empty when there is none.
+struct HostFigures {
+  std::wstring device_memory;         // host_device_memory()
+  std::wstring hardware_concurrency;  // host_hardware_concurrency()
+};
+
+struct LaunchPlan {
+  std::wstring launcher_dir;
+  std::wstring user_data_dir;  // from the first usable "--user-data-dir=", or empty
+  std::wstring overlay_path;   // the file read (it may not exist)
+  bool overlay_read = false;   // the file could be read
+  std::string overlay_text;
+  PersonaOverlay overlay;
+  OverlayListing listing;
+  StartPath path = StartPath::passthrough;
+  std::vector<Removal> removals;  // the previous tabs (when asked for), then the storage categories
+  std::wstring webgl_switches;    // the named profile's switches, or empty
+};
+
+// The plan for a start with these arguments (after the program name) from a
+// launcher in `launcher_dir`. Reads the overlay and the WebGL catalogue.
+LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir);
+
+// Discovery runs when the overlay asks for a value that only the egress can
+// give and names a "socks5://" proxy (byte-wise, case-sensitive).
+StartPath choose_start_path(const PersonaOverlay& overlay);
+
+// The host figures for the settings the overlay leaves open; the others stay
+// empty.
+HostFigures query_host_figures(const PersonaOverlay& overlay);
+
+// The switches the start adds to the Engine's command line, in order, ending
+// with the start page (see start_page_arguments). `outcome` counts for the
+// discovery form only.
+std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
+                                          const HostFigures& host);
+
+// The page the Engine opens first: "chrome://version" when `start_page` is
+// empty, else the page as one argument quoted so that it comes back
+// unchanged. A page that does not begin with an ASCII letter (every absolute
+// URL begins with its scheme) follows the end-of-switches marker "--", so
+// that the Engine cannot take "--x" or "/x" (or " --x", which it trims) for a
+// switch.
+std::vector<std::wstring> start_page_arguments(const std::string& start_page);
+
+// The parts joined by single blanks.
+std::wstring join_arguments(const std::vector<std::wstring>& parts);
+
+}  // namespace vantrel

@@ -1,0 +1,52 @@
+// The run records: the result record every start or block leaves, and the
+// error record a failed discovery leaves. Both are one line of JSON with their
+// members in a fixed order, written with write_file_atomic; they take plain
+// values, so that whoever holds them can write them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "records/error_code.h"
+
+namespace vantrel {
+
+inline constexpr const char* ERROR_RECORD_NAME = ".orlisk-launcher-error.json";
+inline constexpr const char* RESULT_RECORD_NAME = ".orlisk-launcher-result.json";
+
+// The records' format version. Callers read it to know the members, so it
+// stays 0.28.0 while the executable's version moves on.
+inline constexpr const char* RECORD_LAUNCHER_VERSION = "0.28.0";
+
+// `user_data_dir` + "\" + name when the profile folder is named, else the
+// local application-data folder + "\Orlisk\" + name, else empty.
+std::wstring record_path(const std::wstring& user_data_dir, const char* name);
+
+enum class RunStatus { passthrough, ok, blocked, degraded };
+
+// What discovery found and derived, as the result record shows it (UTF-8);
+// all empty when no discovery ran.
+struct DiscoveredValues {
+  std::string ip, timezone, country_code, lat, lng, lang, accept_lang, provider;
+};
+
+// The result record's text. `ts` is inserted as is; strings are escaped.
+std::string build_result_record_json(const std::string& ts, RunStatus status, std::uint64_t elapsed_ms,
+                                     ErrorCode error, const std::string& message, const DiscoveredValues& values);
+
+// Why discovery failed, as written to the error record.
+struct ErrorRecord {
+  std::string step;
+  ErrorCode error_code = ErrorCode::none;
+  std::string message;
+  std::string proxy;
+  std::string discovery_url;
+  std::int32_t curl_exit_code = -1;  // -1: curl never ran
+  std::int64_t elapsed_ms = 0;
+};
+
+// The error record's text: "proxy" and "discovery_url" only when not empty,
+// "curl_exit_code" only when 0 or more.
+std::string build_error_record_json(const std::string& ts, const ErrorRecord& record);
+
+}  // namespace vantrel
