@@ -27,7 +27,7 @@ PAUSES_MS = 120 + 180 + 120 + 80
 app = os.path.join(work, 'app')
 os.makedirs(app, exist_ok=True)
 shutil.copy(os.path.join(build, 'vantrel.exe'), app)
-shutil.copy(os.path.join(build, 'tools', 'fake_engine.exe'), os.path.join(app, 'vantrel-engine.exe'))
+shutil.copy(os.path.join(build, 'tools', 'stand_in.exe'), os.path.join(app, 'vantrel-engine.exe'))
 shutil.copy(curl, os.path.join(prefix, 'drive_c', 'windows', 'system32', 'curl.exe'))
 ca, cert, key = netfixtures.make_certificates(os.path.join(work, 'certs'))
 server = netfixtures.GeoServer(cert, key, geo_body=netfixtures.geo_json(

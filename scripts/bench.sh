@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-20}
 bash scripts/setup.sh
 cmake --preset bench >/dev/null && cmake --build --preset bench --target overlay_bench >/dev/null
-cmake --preset windows >/dev/null && cmake --build --preset windows --target vantrel fake_engine trampoline startup_bench >/dev/null
+cmake --preset windows >/dev/null && cmake --build --preset windows --target vantrel stand_in trampoline startup_bench >/dev/null
 
 echo "== Overlay reading (native, optimized)"
 build/bench/bench/overlay_bench
@@ -24,7 +24,7 @@ work=$PWD/build/bench-startup
 rm -rf "$work"; mkdir -p "$work/launcher" "$work/trampoline" "$work/profile"
 cp build/windows/vantrel.exe "$work/launcher/"
 cp build/windows/bench/trampoline.exe "$work/trampoline/"
-for d in launcher trampoline; do cp build/windows/tools/fake_engine.exe "$work/$d/vantrel-engine.exe"; done
+for d in launcher trampoline; do cp build/windows/tools/stand_in.exe "$work/$d/vantrel-engine.exe"; done
 cp examples/command-line.json "$work/profile/"
 cp examples/orlisk-webgl-profiles.json "$work/launcher/"
 export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows --target vantrel fake_engine >/dev/null
+cmake --build --preset windows --target vantrel vantrel-check stand_in >/dev/null
 echo "Building (or taking from the cache) a Windows curl.exe..."
 curl_exe=$(bash scripts/build_curl.sh 2>/dev/null | tail -n1)
 
@@ -18,7 +18,8 @@ rm -rf "$demo/app" "$demo/profile"
 mkdir -p "$demo/app" "$demo/profile/Default/Sessions" "$demo/profile/Default/Network" \
          "$demo/profile/Default/Service Worker/CacheStorage"
 cp build/windows/vantrel.exe "$demo/app/"
-cp build/windows/tools/fake_engine.exe "$demo/app/vantrel-engine.exe"
+cp build/windows/vantrel-check.exe "$demo/app/"
+cp build/windows/tools/stand_in.exe "$demo/app/vantrel-engine.exe"
 cp examples/orlisk-webgl-profiles.json "$demo/app/"
 for f in "Default/Last Session" "Default/Sessions/Session_1" "Default/Cookies" "Default/Network/Cookies" \
          "Default/Service Worker/CacheStorage/entry" "Default/Bookmarks"; do

@@ -1,17 +1,15 @@
-"""End-to-end harness: runs the real vantrel.exe under Wine.
+"""End-to-end harness: runs the real vantrel.exe (and vantrel-check.exe) under
+Wine. Each test gets a sandbox: a launcher folder with both programs and the
+stand-in program (tests/tools/stand_in.cpp) as vantrel-engine.exe, which
+writes what it received to engine-received.json; and a profile folder.
+Windows show on a private Xvfb display when a test asks for one; otherwise
+DISPLAY is unset, as on a machine where no window can be created.
 
-Each test gets a sandbox: a launcher folder holding a copy of vantrel.exe and
-the stand-in Engine (tests/tools/fake_engine.cpp) as vantrel-engine.exe, and
-a profile folder. The stand-in writes what it received to
-engine-received.json beside itself. Windows are shown on a private Xvfb
-display when a test asks for one; otherwise DISPLAY is unset, as on a machine
-where no window can be created.
-
-Environment (set by CTest): VANTREL_WINEPREFIX, VANTREL_BUILD_DIR.
-"""
+Environment (set by CTest): VANTREL_WINEPREFIX, VANTREL_BUILD_DIR."""
 import atexit
 import json
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -19,13 +17,15 @@ import time
 import unittest
 
 from wine import WINE, WINESERVER
+
 PREFIX = os.environ['VANTREL_WINEPREFIX']
 BUILD = os.environ['VANTREL_BUILD_DIR']
 LAUNCHER_EXE = os.path.join(BUILD, 'vantrel.exe')
-FAKE_ENGINE_EXE = os.path.join(BUILD, 'tools', 'fake_engine.exe')
-WINCTL_EXE = os.path.join(BUILD, 'tools', 'winctl.exe')
+CHECK_EXE = os.path.join(BUILD, 'vantrel-check.exe')
+STAND_IN = os.path.join(BUILD, 'tools', 'stand_in.exe')
 WORK = os.path.join(BUILD, 'e2e-work')
-
+ARTIFACTS = os.path.join(BUILD, 'e2e-artifacts')
+SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
 FIXED_SWITCHES = (' --hide-crash-restore-bubble'
                   ' --disable-features=PasswordManagerOnboarding,AutofillEnableAccountWalletStorage'
                   ' --disable-save-password-bubble')
@@ -40,104 +40,92 @@ _MODE_FILE = os.path.join(PREFIX, '.vantrel-display-mode')
 
 
 def _use_display_mode(display):
-    """Wine's desktop process belongs to the display it was started with; one
-    started without a display keeps later programs from showing windows on
-    Xvfb, and one started on a display that has gone away does the same.
-    So when a test switches between "no display" and a display, the prefix's
-    processes are ended and its services started afresh."""
+    """Wine's desktop process belongs to the display it started with: when a
+    test switches between "no display" and a display, the prefix's processes
+    are ended and its services started afresh."""
     mode = display or 'none'
-    try:
+    if os.path.exists(_MODE_FILE):
         with open(_MODE_FILE) as f:
             if f.read() == mode:
                 return
-    except OSError:
-        pass
     env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG='-all')
-    subprocess.run([WINESERVER, '-k'], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
-    subprocess.run([WINESERVER, '-w'], env=env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+    for flag in ('-k', '-w'):
+        subprocess.run([WINESERVER, flag], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     subprocess.run([os.path.join(os.path.dirname(os.path.abspath(__file__)), 'wine_prefix.sh'), 'up', PREFIX]
-                   + ([display] if display else []),
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+                   + ([display] if display else []), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
 
 
 def wine_env(display=None, extra=None):
     _use_display_mode(display)
-    env = dict(os.environ)
-    env.update(WINEPREFIX=PREFIX, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
+    env = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
     env.pop('DISPLAY', None)
     if display:
         env['DISPLAY'] = display
-    if extra:
-        env.update(extra)
+    env.update(extra or {})
     return env
 
 
-def wine(args, display=None, env=None, timeout=60, cwd=None, capture=True):
-    """Runs a Windows program to its end; returns CompletedProcess (bytes).
-    Without `capture` its output is discarded, so that the call returns when
-    the program ends even if a process it started lives on (such a process
-    shares the Unix output handles)."""
+def wine(args, display=None, env=None, timeout=60, capture=True):
+    """Runs a Windows program to its end. Without `capture` its output is
+    discarded, so that the call returns when the program ends even if a
+    process it started (the Engine) still holds the output handles."""
     out = subprocess.PIPE if capture else subprocess.DEVNULL
-    return subprocess.run([WINE] + list(args), env=wine_env(display, env), cwd=cwd, timeout=timeout,
+    return subprocess.run([WINE] + list(args), env=wine_env(display, env), timeout=timeout,
                           stdin=subprocess.DEVNULL, stdout=out, stderr=out)
 
 
 def strict_json(data):
-    """Parses bytes as strict UTF-8 JSON (no NaN/Infinity, no lone surrogates)."""
+    """Parses bytes as strict UTF-8 JSON (no NaN or Infinity)."""
     def reject(name):
         raise ValueError('not JSON: ' + name)
     return json.loads(data.decode('utf-8', errors='strict'), parse_constant=reject)
 
 
-_windows_facts = None
-
-
-def windows_facts():
-    """Facts of the Wine Windows: local application data, memory, processors."""
-    global _windows_facts
-    if _windows_facts is None:
-        out = wine([WINCTL_EXE, 'info']).stdout
-        _windows_facts = strict_json(out)
-        local = _windows_facts['local_app_data']
-        # C:\users\... lies under the prefix's drive_c.
-        assert local[1:3] == ':\\', local
-        _windows_facts['local_app_data_posix'] = os.path.join(
-            PREFIX, 'drive_' + local[0].lower(), *local[3:].split('\\'))
-    return _windows_facts
-
-
-def device_memory_for(total_bytes):
-    gib = total_bytes / 2 ** 30
-    for threshold, value in ((24, 32), (12, 16), (6, 8), (3, 4), (1.5, 2)):
-        if gib >= threshold:
+def wait_for(what, ready, seconds=30):
+    """Polls `ready` until it returns something true; fails with `what` when
+    the bound passes."""
+    deadline = time.monotonic() + seconds
+    while True:
+        value = ready()
+        if value or time.monotonic() > deadline:
+            if not value:
+                raise AssertionError('%s within %d s' % (what, seconds))
             return value
-    return 1
+        time.sleep(0.05)
+
+
+_host_switches = None
 
 
 def host_switches():
-    facts = windows_facts()
-    return ('--device-memory=%d --hardware-concurrency=%d --speech-voices-preset=stock-chrome-windows'
-            % (device_memory_for(facts['total_phys']), facts['processors']))
+    """The switches a start adds for the host when the overlay names none: the
+    device memory (one of the values the Engine knows), the processor count
+    Windows reports, the voices preset. Taken once from a real start."""
+    global _host_switches
+    if _host_switches is None:
+        processors = strict_json(wine([STAND_IN, 'info']).stdout)['processors']
+        s = Sandbox(unittest.TestCase())
+        assert s.run([]) == 0
+        tail = ' '.join(s.received()['argv'][-4:-1])
+        shutil.rmtree(s.root, True)
+        assert re.fullmatch(r'--device-memory=(1|2|4|8|16|32) --hardware-concurrency=%d '
+                            r'--speech-voices-preset=stock-chrome-windows' % processors, tail), tail
+        _host_switches = tail
+    return _host_switches
 
 
 class Xvfb:
     """A private X display for tests that need windows."""
-    _instance = None
+    _shared = None
 
     def __init__(self, width=1280, height=1024):
-        for number in range(90, 140):
-            if not os.path.exists('/tmp/.X11-unix/X%d' % number) and not os.path.exists('/tmp/.X%d-lock' % number):
-                break
+        number = next(n for n in range(90, 140)
+                      if not os.path.exists('/tmp/.X11-unix/X%d' % n) and not os.path.exists('/tmp/.X%d-lock' % n))
         self.display = ':%d' % number
-        self.proc = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % (width, height), '-nolisten', 'tcp'],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deadline = time.time() + 10
-        while not os.path.exists('/tmp/.X11-unix/X%d' % number):
-            if time.time() > deadline or self.proc.poll() is not None:
-                raise RuntimeError('Xvfb did not start')
-            time.sleep(0.05)
+        self.proc = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % (width, height),
+                                      '-nolisten', 'tcp'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for('Xvfb did not start', lambda: os.path.exists('/tmp/.X11-unix/X%d' % number)
+                 or self.proc.poll() is not None, 20)
         atexit.register(self.stop)
 
     def stop(self):
@@ -147,46 +135,33 @@ class Xvfb:
 
     @classmethod
     def shared(cls):
-        if cls._instance is None:
-            cls._instance = Xvfb()
-        return cls._instance.display
+        if cls._shared is None:
+            cls._shared = Xvfb()
+        return cls._shared.display
 
 
 class Sandbox:
-    """A launcher folder with vantrel.exe and the stand-in Engine, and a
-    profile folder, all under the build tree's e2e-work folder."""
+    """A launcher folder with vantrel.exe, vantrel-check.exe and the stand-in
+    Engine, and a profile folder, under the build tree's e2e-work folder."""
 
     def __init__(self, test, app_name='app', engine=True):
         os.makedirs(WORK, exist_ok=True)
         self.root = tempfile.mkdtemp(prefix=test.id().split('.')[-1][:40] + '-', dir=WORK)
         self.app = os.path.join(self.root, app_name)
-        os.makedirs(self.app)
-        shutil.copy(LAUNCHER_EXE, os.path.join(self.app, 'vantrel.exe'))
-        if engine:
-            shutil.copy(FAKE_ENGINE_EXE, self.engine_posix)
         self.profile = os.path.join(self.root, 'profile')
+        os.makedirs(self.app)
         os.makedirs(self.profile)
+        self.launcher = os.path.join(self.app, 'vantrel.exe')
+        self.check = os.path.join(self.app, 'vantrel-check.exe')
+        self.engine_posix = os.path.join(self.app, 'vantrel-engine.exe')
+        self.engine_win = win_path(self.engine_posix)
+        self.received_path = os.path.join(self.app, 'engine-received.json')
+        self.profile_arg = '--user-data-dir=' + win_path(self.profile)
+        shutil.copy(LAUNCHER_EXE, self.launcher)
+        shutil.copy(CHECK_EXE, self.check)
+        if engine:
+            shutil.copy(STAND_IN, self.engine_posix)
         test.addCleanup(shutil.rmtree, self.root, True)
-
-    @property
-    def launcher(self):
-        return os.path.join(self.app, 'vantrel.exe')
-
-    @property
-    def engine_posix(self):
-        return os.path.join(self.app, 'vantrel-engine.exe')
-
-    @property
-    def engine_win(self):
-        return win_path(self.engine_posix)
-
-    @property
-    def received_path(self):
-        return os.path.join(self.app, 'engine-received.json')
-
-    @property
-    def profile_arg(self):
-        return '--user-data-dir=' + win_path(self.profile)
 
     def write_overlay(self, text, folder=None):
         data = text.encode('utf-8') if isinstance(text, str) else text
@@ -198,58 +173,47 @@ class Sandbox:
         return wine([self.launcher] + list(args), display=display, env=env, timeout=timeout,
                     capture=False).returncode
 
-    def run_exact(self, rest, display=None, env=None, timeout=60):
-        """Runs the launcher with the exact command line '"<launcher>"' +
-        rest, through CreateProcessW."""
-        line = '"%s"%s' % (win_path(self.launcher), rest)
-        line_file = os.path.join(self.root, "command-line.txt")
-        with open(line_file, "wb") as f:
-            f.write(line.encode('utf-8'))
-        # Exit code 3 means winctl itself could not start the launcher (seen
-        # rarely on a freshly made prefix); the launcher then never ran, so
-        # starting it again hides nothing of its behaviour.
+    def run_exact(self, rest, display=None):
+        """Runs the launcher with the exact command line '"<launcher>"' + rest."""
+        line_file = os.path.join(self.root, 'command-line.txt')
+        with open(line_file, 'wb') as f:
+            f.write(('"%s"%s' % (win_path(self.launcher), rest)).encode('utf-8'))
+        # Exit code 3: the stand-in itself could not start the launcher (seen
+        # rarely on a fresh prefix); the launcher never ran, so try again.
         for _ in range(3):
-            done = wine([WINCTL_EXE, 'spawn', win_path(line_file)], display=display, env=env, timeout=timeout)
-            if done.returncode != 3:
-                return done.returncode
+            code = wine([STAND_IN, 'spawn', win_path(line_file)], display=display).returncode
+            if code != 3:
+                return code
             time.sleep(0.5)
-        raise AssertionError('winctl could not start the launcher: %r %r' % (done.stdout[-500:], done.stderr[-2000:]))
+        raise AssertionError('the stand-in could not start the launcher')
 
-    def received(self, timeout=15):
-        """What the stand-in Engine recorded, waiting for it to appear."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if os.path.exists(self.received_path):
-                with open(self.received_path, 'rb') as f:
-                    return strict_json(f.read())
+    def received(self, timeout=30):
+        """What the stand-in Engine recorded, waiting (bounded) for it; None
+        when it never appears. (It writes under a temporary name and moves.)"""
+        deadline = time.monotonic() + timeout
+        while not os.path.exists(self.received_path):
+            if time.monotonic() > deadline:
+                return None
             time.sleep(0.05)
-        return None
+        with open(self.received_path, 'rb') as f:
+            return strict_json(f.read())
 
-    def engine_started(self, wait=1.5):
-        return self.received(timeout=wait) is not None
-
-    def result_record_bytes(self, folder=None):
+    def result_record(self, folder=None):
         path = os.path.join(folder or self.profile, '.orlisk-launcher-result.json')
         if not os.path.exists(path):
             return None
         with open(path, 'rb') as f:
-            return f.read()
-
-    def result_record(self, folder=None):
-        data = self.result_record_bytes(folder)
-        return None if data is None else strict_json(data)
+            data = f.read()
+        assert data.endswith(b'}\n'), data
+        return strict_json(data)
 
     def files(self):
         """Every file and folder below the sandbox, relative to it."""
-        found = set()
-        for base, dirs, names in os.walk(self.root):
-            for n in dirs + names:
-                found.add(os.path.relpath(os.path.join(base, n), self.root))
-        return found
+        return {os.path.relpath(os.path.join(base, n), self.root)
+                for base, dirs, names in os.walk(self.root) for n in dirs + names}
 
-
-SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
-CURL_DOUBLE_EXE = os.path.join(BUILD, 'tools', 'curl_double.exe')
+    def expected_engine_line(self, rest, extra):
+        return '"%s"%s' % (self.engine_win, FIXED_SWITCHES) + (' ' + rest if rest else '') + (' ' + extra if extra else '')
 
 
 def install_curl(test, exe):
@@ -266,28 +230,14 @@ class LocalAppData:
     emptied before and after a test that uses it."""
 
     def __init__(self, test):
-        self.folder = os.path.join(windows_facts()['local_app_data_posix'], 'Orlisk')
+        local = strict_json(wine([STAND_IN, 'info']).stdout)['local_app_data']
+        self.folder = os.path.join(PREFIX, 'drive_' + local[0].lower(), *local[3:].split('\\'), 'Orlisk')
         shutil.rmtree(self.folder, ignore_errors=True)
         test.addCleanup(shutil.rmtree, self.folder, True)
 
     def create(self):
         os.makedirs(self.folder, exist_ok=True)
         return self.folder
-
-
-class LauncherTest(unittest.TestCase):
-    maxDiff = None
-
-    def expected_engine_line(self, sandbox, rest, extra):
-        line = '"%s"%s' % (sandbox.engine_win, FIXED_SWITCHES)
-        if rest:
-            line += ' ' + rest
-        if extra:
-            line += ' ' + extra
-        return line
-
-
-ARTIFACTS = os.path.join(BUILD, 'e2e-artifacts')
 
 
 class Screenshot:
@@ -300,11 +250,8 @@ class Screenshot:
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
         ppm = subprocess.run(['convert', self.png, '-depth', '8', 'ppm:-'], check=True, stdout=subprocess.PIPE,
                              timeout=30).stdout
-        # Binary PPM: "P6\n<w> <h>\n255\n" then RGB triples.
-        parts = ppm.split(maxsplit=4)
-        assert parts[0] == b'P6', parts[0]
-        self.width, self.height = int(parts[1]), int(parts[2])
-        self.data = parts[4]
+        magic, width, height, _, self.data = ppm.split(maxsplit=4)  # "P6 <w> <h> 255" then RGB triples
+        self.width, self.height = int(width), int(height)
 
     def pixel(self, x, y):
         i = 3 * (y * self.width + x)
@@ -312,11 +259,8 @@ class Screenshot:
 
     def colours_in(self, left, top, right, bottom):
         """The set of colours inside a rectangle (right and bottom excluded)."""
-        found = set()
-        for y in range(max(top, 0), min(bottom, self.height)):
-            for x in range(max(left, 0), min(right, self.width)):
-                found.add(self.pixel(x, y))
-        return found
+        return {self.pixel(x, y) for y in range(max(top, 0), min(bottom, self.height))
+                for x in range(max(left, 0), min(right, self.width))}
 
 
 def hex_colour(text):

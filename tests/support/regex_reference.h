@@ -6,29 +6,39 @@
 #include <map>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "base/json_extract.h"
 
 namespace vantrel::reference {
 
-inline std::string string_field(const std::string& text, const std::string& key) {
+// `at` receives where the match starts, or npos.
+inline std::string string_field(const std::string& text, const std::string& key, std::size_t* at = nullptr) {
   const std::regex re("\"" + key + R"re("\s*:\s*"((?:\\.|[^"\\])*)")re");
   std::smatch m;
-  if (!std::regex_search(text, m, re)) return std::string();
-  return unescape_json_string(m[1].str());
+  const bool found = std::regex_search(text, m, re);
+  if (at != nullptr) *at = found ? static_cast<std::size_t>(m.position(0)) : std::string::npos;
+  return found ? unescape_json_string(m[1].str()) : std::string();
 }
 
-inline std::string scalar_field(const std::string& text, const std::string& key) {
+inline std::string scalar_field(const std::string& text, const std::string& key, std::size_t* at = nullptr) {
   const std::regex re("\"" + key + R"re("\s*:\s*(?:"([^"]*)"|([^\s,}\]]+)))re");
   std::smatch m;
-  if (!std::regex_search(text, m, re)) return std::string();
+  const bool found = std::regex_search(text, m, re);
+  if (at != nullptr) *at = found ? static_cast<std::size_t>(m.position(0)) : std::string::npos;
+  if (!found) return std::string();
   if (m[1].matched) return m[1].str();
   if (m[2].matched) return m[2].str();
   return std::string();
 }
 
-inline bool has_field(const std::string& text, const std::string& key) {
-  return std::regex_search(text, std::regex("\"" + key + R"re("\s*:)re"));
+inline std::vector<std::size_t> key_positions(const std::string& text, const std::string& key) {
+  std::vector<std::size_t> out;
+  const std::regex re("\"" + key + R"re("\s*:)re");
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator(); ++it) {
+    out.push_back(static_cast<std::size_t>(it->position(0)));
+  }
+  return out;
 }
 
 inline std::map<std::string, bool> bool_object(const std::string& text, const std::string& key) {

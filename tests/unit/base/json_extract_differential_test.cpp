@@ -36,9 +36,15 @@ TEST(JsonExtractDifferential, ScannersEqualThePatterns) {
   for (int i = 0; i < rounds; ++i) {
     const std::string text = random_text(rng);
     for (const std::string key : {"k", "g"}) {
-      ASSERT_EQ(extract_string_field(text, key), reference::string_field(text, key)) << ::testing::PrintToString(text);
-      ASSERT_EQ(extract_scalar_field(text, key), reference::scalar_field(text, key)) << ::testing::PrintToString(text);
-      ASSERT_EQ(has_field(text, key), reference::has_field(text, key)) << ::testing::PrintToString(text);
+      std::size_t at = 0, reference_at = 0;
+      const std::string shown = ::testing::PrintToString(text);
+      ASSERT_EQ(extract_string_field(text, key, &at), reference::string_field(text, key, &reference_at)) << shown;
+      ASSERT_EQ(at, reference_at) << shown;
+      ASSERT_EQ(extract_scalar_field(text, key, &at), reference::scalar_field(text, key, &reference_at)) << shown;
+      ASSERT_EQ(at, reference_at) << shown;
+      const std::vector<std::size_t> positions = reference::key_positions(text, key);
+      ASSERT_EQ(key_positions(text, key), positions) << shown;
+      ASSERT_EQ(has_field(text, key), !positions.empty()) << shown;
       ASSERT_EQ(extract_bool_object(text, key), reference::bool_object(text, key)) << ::testing::PrintToString(text);
     }
     ASSERT_EQ(extract_switch_proxy(text), reference::switch_proxy(text)) << ::testing::PrintToString(text);

@@ -1,0 +1,368 @@
+// The one stand-in program of the end-to-end tests. Its role follows from its
+// file name, else from its first argument:
+//
+//   vantrel-engine.exe   the Engine: records what it was started with as JSON
+//                        (raw command line, CommandLineToArgvW split, current
+//                        folder, and "started_qpc", the performance counter at
+//                        its start) to %VANTREL_FAKE_ENGINE_RECORD% or
+//                        engine-received.json beside itself, written under a
+//                        temporary name and moved; then sleeps
+//                        %VANTREL_FAKE_ENGINE_SLEEP_MS% when set.
+//   curl.exe             System32's curl, scripted through the environment:
+//                        CURL_DOUBLE_LOG (append the raw command line as a JSON
+//                        string), CURL_DOUBLE_EXIT (exit code), CURL_DOUBLE_STDERR,
+//                        CURL_DOUBLE_BODY (file for standard output),
+//                        CURL_DOUBLE_REPEAT, CURL_DOUBLE_DELAY_MS; for the
+//                        fallback endpoint ("/myip") NAME_MYIP wins over NAME.
+//   stand_in spawn FILE          start the command line in FILE (UTF-8, byte for
+//                                byte) with CreateProcessW; exit with its code
+//   stand_in msgbox [MS]         print a message box's caption and text as JSON, press OK
+//   stand_in close CLASS [MS]    close a window of CLASS as the title-bar button does
+//   stand_in rect CLASS [MS]     print a window's rectangles, styles, caption, screen size
+//   stand_in hold FILE MS        keep FILE open without sharing for MS ms ("held")
+//   stand_in resources EXE       print EXE's icon group 1, file version and manifest
+//   stand_in info                print the local application-data folder and the
+//                                processor count
+//   stand_in probe OVERLAY RECORD   run the discovery worker with the real probe, no
+//                                window and no pauses; print the outcome and rows
+//
+// Exit codes of the commands: 0 done, 2 nothing found in time, 3 usage or system error.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "base/json_text.h"
+#include "base/text_encoding.h"
+#include "discovery/worker_thread.h"
+#include "platform/platform.h"
+#include "ui/progress_steps.h"
+
+namespace {
+
+// ASCII kept, everything else as \uXXXX escapes of its UTF-16 units: valid
+// JSON whatever the input holds.
+std::string json_string(const wchar_t* text) {
+  std::string out = "\"";
+  for (const wchar_t* p = text; *p != 0; ++p) {
+    const unsigned u = static_cast<unsigned>(*p);
+    if (u == '"' || u == '\\') {
+      out += '\\';
+      out += static_cast<char>(u);
+    } else if (u >= 0x20 && u < 0x7F) {
+      out += static_cast<char>(u);
+    } else {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    }
+  }
+  return out + "\"";
+}
+
+bool is_fallback = false;
+
+std::string env(const char* name) {
+  char buf[4096];
+  if (is_fallback) {
+    const std::string fallback_name = std::string(name) + "_MYIP";
+    const DWORD n = GetEnvironmentVariableA(fallback_name.c_str(), buf, sizeof buf);
+    if (n > 0 && n < sizeof buf) return std::string(buf, n);
+  }
+  const DWORD n = GetEnvironmentVariableA(name, buf, sizeof buf);
+  return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+
+void write_all(HANDLE h, const std::string& data) {
+  DWORD done = 0;
+  WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &done, nullptr);
+}
+
+
+int curl_double() {
+  const wchar_t* line = GetCommandLineW();
+  is_fallback = std::wstring(line).find(L"/myip") != std::wstring::npos;
+
+  const std::string log = env("CURL_DOUBLE_LOG");
+  if (!log.empty()) {
+    HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      write_all(f, json_string(line) + "\n");
+      CloseHandle(f);
+    }
+  }
+  const std::string err = env("CURL_DOUBLE_STDERR");
+  if (!err.empty()) write_all(GetStdHandle(STD_ERROR_HANDLE), err);
+
+  const std::string body_file = env("CURL_DOUBLE_BODY");
+  if (!body_file.empty()) {
+    std::string body;
+    HANDLE f = CreateFileA(body_file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      char buf[65536];
+      DWORD got = 0;
+      while (ReadFile(f, buf, sizeof buf, &got, nullptr) && got > 0) body.append(buf, got);
+      CloseHandle(f);
+    }
+    const std::string repeat = env("CURL_DOUBLE_REPEAT");
+    const long times = repeat.empty() ? 1 : std::strtol(repeat.c_str(), nullptr, 10);
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    for (long i = 0; i < times; ++i) write_all(out, body);
+  }
+  const std::string delay = env("CURL_DOUBLE_DELAY_MS");
+  if (!delay.empty()) Sleep(static_cast<DWORD>(std::strtoul(delay.c_str(), nullptr, 10)));
+  const std::string code = env("CURL_DOUBLE_EXIT");
+  // Any 32-bit exit code, a crash status included.
+  ExitProcess(code.empty() ? 0u : static_cast<UINT>(std::strtoul(code.c_str(), nullptr, 10)));
+}
+
+std::wstring wenv(const wchar_t* name) {
+  wchar_t buf[32768];
+  const DWORD n = GetEnvironmentVariableW(name, buf, 32768);
+  return n > 0 && n < 32768 ? std::wstring(buf, n) : std::wstring();
+}
+
+int engine() {
+  LARGE_INTEGER started;
+  QueryPerformanceCounter(&started);
+  const wchar_t* raw = GetCommandLineW();
+  std::string json = "{\"started_qpc\":" + std::to_string(started.QuadPart) + ",\"command_line\":" +
+                     json_string(raw) + ",\"argv\":[";
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(raw, &argc);
+  for (int i = 0; argv != nullptr && i < argc; ++i) json += (i ? "," : "") + json_string(argv[i]);
+  if (argv != nullptr) LocalFree(argv);
+  wchar_t cwd[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, cwd);
+  json += "],\"cwd\":" + json_string(cwd) + "}\n";
+
+  std::wstring target = wenv(L"VANTREL_FAKE_ENGINE_RECORD");
+  if (target.empty()) {
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    target = self;
+    target = target.substr(0, target.find_last_of(L'\\')) + L"\\engine-received.json";
+  }
+  const std::wstring temp = target + L".part";
+  HANDLE f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  DWORD written = 0;
+  WriteFile(f, json.data(), static_cast<DWORD>(json.size()), &written, nullptr);
+  CloseHandle(f);
+  MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+
+  const std::wstring sleep_ms = wenv(L"VANTREL_FAKE_ENGINE_SLEEP_MS");
+  if (!sleep_ms.empty()) Sleep(static_cast<DWORD>(_wtoi(sleep_ms.c_str())));
+  return 0;
+}
+
+HWND wait_for_window(const wchar_t* klass, DWORD timeout_ms) {
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (HWND h = FindWindowW(klass, nullptr)) return h;
+    if (GetTickCount64() >= end) return nullptr;
+    Sleep(50);
+  }
+}
+
+std::wstring window_text(HWND h) {
+  wchar_t buf[4096] = {};
+  GetWindowTextW(h, buf, 4096);
+  return buf;
+}
+
+int spawn(const wchar_t* file) {
+  HANDLE f = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  std::string bytes(1 << 20, '\0');
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring line(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), line.data(), n);
+  line.push_back(L'\0');
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::printf("{\"error\":%lu}\n", GetLastError());
+    return 3;
+  }
+  WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 3;
+  GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return static_cast<int>(code);
+}
+
+int msgbox(DWORD timeout_ms) {
+  // The box is found as soon as it exists; its caption and text are set a
+  // moment later, while it is being initialised. Wait until it is shown.
+  const ULONGLONG end = GetTickCount64() + timeout_ms;
+  for (;;) {
+    HWND box = FindWindowW(L"#32770", nullptr);
+    wchar_t text[4096] = {};
+    if (box != nullptr && IsWindowVisible(box) && GetDlgItemTextW(box, 0xFFFF, text, 4096) > 0) {
+      Sleep(100);  // let it finish painting before it is dismissed
+      std::printf("{\"caption\":%s,\"text\":%s}\n", json_string(window_text(box).c_str()).c_str(),
+                  json_string(text).c_str());
+      std::fflush(stdout);
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    if (GetTickCount64() >= end) return 2;
+    Sleep(50);
+  }
+}
+
+int close_window(const wchar_t* klass, DWORD timeout_ms) {
+  HWND h = wait_for_window(klass, timeout_ms);
+  if (h == nullptr) return 2;
+  PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  return 0;
+}
+
+int hold(const wchar_t* file, DWORD ms) {
+  HANDLE f = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  std::printf("held\n");
+  std::fflush(stdout);
+  Sleep(ms);
+  CloseHandle(f);
+  return 0;
+}
+
+int rect(const wchar_t* klass, DWORD timeout_ms) {
+  HWND h = wait_for_window(klass, timeout_ms);
+  if (h == nullptr) return 2;
+  RECT w{}, c{};
+  GetWindowRect(h, &w);
+  GetClientRect(h, &c);
+  POINT origin{0, 0};
+  ClientToScreen(h, &origin);
+  const LONG style = GetWindowLongW(h, GWL_STYLE);
+  const LONG ex_style = GetWindowLongW(h, GWL_EXSTYLE);
+  std::printf("{\"left\":%ld,\"top\":%ld,\"right\":%ld,\"bottom\":%ld,\"client_x\":%ld,\"client_y\":%ld,"
+              "\"client_width\":%ld,\"client_height\":%ld,\"style\":%ld,\"ex_style\":%ld,\"caption\":%s,"
+              "\"screen_width\":%d,\"screen_height\":%d}\n",
+              w.left, w.top, w.right, w.bottom, origin.x, origin.y, c.right, c.bottom, style, ex_style,
+              json_string(window_text(h).c_str()).c_str(), GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+  return 0;
+}
+
+int resources(const wchar_t* exe) {
+  HMODULE m = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (m == nullptr) return 3;
+  std::string json = "{\"icons\":[";
+  if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), RT_GROUP_ICON)) {
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(m, r)));
+    const WORD count = *reinterpret_cast<const WORD*>(dir + 4);
+    for (WORD i = 0; i < count; ++i) {
+      const BYTE* entry = dir + 6 + 14 * i;  // GRPICONDIRENTRY
+      const int size = entry[0] == 0 ? 256 : entry[0];
+      const WORD bits = *reinterpret_cast<const WORD*>(entry + 6);
+      json += (i ? "," : "") + std::string("[") + std::to_string(size) + "," + std::to_string(bits) + "]";
+    }
+  }
+  json += "],\"manifest\":";
+  std::wstring manifest;
+  if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
+    const char* text = static_cast<const char*>(LockResource(LoadResource(m, r)));
+    const DWORD size = SizeofResource(m, r);
+    for (DWORD i = 0; i < size; ++i) manifest += static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
+  }
+  json += json_string(manifest.c_str());
+  FreeLibrary(m);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
+  std::string version;
+  if (size > 0) {
+    std::string data(size, '\0');
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    if (GetFileVersionInfoW(exe, 0, size, data.data()) &&
+        VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len)) {
+      version = std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+                "." + std::to_string(HIWORD(info->dwFileVersionLS));
+    }
+  }
+  std::printf("%s,\"version\":\"%s\"}\n", json.c_str(), version.c_str());
+  return 0;
+}
+
+int info() {
+  wchar_t local[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
+  MEMORYSTATUSEX mem{};
+  mem.dwLength = sizeof mem;
+  GlobalMemoryStatusEx(&mem);
+  SYSTEM_INFO si{};
+  GetSystemInfo(&si);
+  std::printf("{\"local_app_data\":%s,\"total_phys\":%llu,\"processors\":%lu}\n", json_string(local).c_str(),
+              static_cast<unsigned long long>(mem.ullTotalPhys), si.dwNumberOfProcessors);
+  return 0;
+}
+
+
+std::string str(const std::string& s) { return "\"" + vantrel::json_escape(s) + "\""; }
+std::string wstr(const std::wstring& s) { return str(vantrel::wide_to_utf8(s)); }
+
+int probe(const wchar_t* overlay_file, const wchar_t* record) {
+  using namespace vantrel;
+  std::string text;
+  platform::read_whole_file(overlay_file, true, text);
+  ProgressSteps steps;
+  DiscoveryContext context{parse_persona_overlay(text), record, default_endpoints(), system_worker_hooks(),
+                           std::make_shared<DiscoveryOutcome>()};
+  context.hooks.report = [&steps](const DiscoveryReport& report) { show_report(steps, report); };
+  context.hooks.cancelled = [] { return false; };
+  run_discovery(context);
+  const DiscoveryOutcome& o = *context.outcome;
+  std::string json = "{\"ip\":" + str(o.ip) + ",\"timezone\":" + str(o.timezone) +
+                     ",\"country_code\":" + str(o.country_code) + ",\"provider\":" + str(o.provider) +
+                     ",\"webrtc_public_ip\":" + wstr(o.webrtc_public_ip) + ",\"geo_lat\":" + wstr(o.geo_lat) +
+                     ",\"geo_lng\":" + wstr(o.geo_lng) + ",\"lang\":" + wstr(o.lang) +
+                     ",\"accept_language\":" + wstr(o.accept_language) +
+                     ",\"blocked\":" + (o.blocked.load() ? "true" : "false") + ",\"rows\":[";
+  const ProgressRows rows = steps.snapshot();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    json += (i ? "," : "") + std::string("{\"detail\":") + wstr(rows[i].detail) +
+            ",\"done\":" + (rows[i].done ? "true" : "false") + ",\"failed\":" + (rows[i].failed ? "true" : "false") +
+            "}";
+  }
+  std::printf("%s]}\n", json.c_str());
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring name = self;
+  name = name.substr(name.find_last_of(L'\\') + 1);
+  for (wchar_t& c : name) c = static_cast<wchar_t>(towlower(c));
+  if (name == L"vantrel-engine.exe") return engine();
+  if (name == L"curl.exe") return curl_double();
+
+  if (argc < 2) return 3;
+  const std::wstring cmd = argv[1];
+  const DWORD timeout = argc > 2 ? static_cast<DWORD>(_wtoi(argv[argc - 1])) : 10000;
+  if (cmd == L"spawn" && argc == 3) return spawn(argv[2]);
+  if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
+  if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
+  if (cmd == L"rect" && argc >= 3) return rect(argv[2], argc > 3 ? timeout : 10000);
+  if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
+  if (cmd == L"resources" && argc == 3) return resources(argv[2]);
+  if (cmd == L"info") return info();
+  if (cmd == L"probe" && argc == 4) return probe(argv[2], argv[3]);
+  return 3;
+}
