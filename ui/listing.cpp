@@ -22,7 +22,10 @@ std::string blank_out_controls(std::string text) {
 }  // namespace
 
 std::string hide_url_passwords(std::string text) {
-  const char* const kHidden = "***";
+  // One pass that copies into a new string: linear however many URLs the
+  // (possibly hostile) text holds.
+  std::string out;
+  std::size_t copied = 0;
   for (std::size_t scheme = text.find("://"); scheme != std::string::npos; scheme = text.find("://", scheme + 3)) {
     const std::size_t start = scheme + 3;
     const std::size_t end = std::min(text.find_first_of(" \t\r\n\"", start), text.size());
@@ -31,10 +34,12 @@ std::string hide_url_passwords(std::string text) {
     if (at == std::string::npos || at < start) continue;
     const std::size_t colon = text.find(':', start);
     if (colon >= at) continue;
-    text.replace(colon + 1, at - colon - 1, kHidden);
-    scheme = colon + 1;  // the next search starts behind the hidden part
+    out.append(text, copied, colon + 1 - copied).append("***");
+    copied = at;
+    scheme = at - 2;  // the next search starts at the "@"
   }
-  return text;
+  if (copied == 0) return text;
+  return out.append(text, copied, std::string::npos);
 }
 
 std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {

@@ -173,6 +173,18 @@ class Sandbox:
         return wine([self.launcher] + list(args), display=display, env=env, timeout=timeout,
                     capture=False).returncode
 
+    def start(self, overlay=None, args=None, **kw):
+        """Writes `overlay` when given, runs the launcher (with the profile
+        argument unless `args` says otherwise), expects exit code 0 and
+        returns what the Engine received."""
+        if overlay is not None:
+            self.write_overlay(overlay)
+        code = self.run([self.profile_arg] if args is None else args, **kw)
+        assert code == 0, 'the launcher exited with %d' % code
+        got = self.received()
+        assert got is not None, 'the Engine did not start'
+        return got
+
     def run_exact(self, rest, display=None):
         """Runs the launcher with the exact command line '"<launcher>"' + rest."""
         line_file = os.path.join(self.root, 'command-line.txt')

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/temp_dir.h"
 
 namespace vantrel {
 namespace {
@@ -33,17 +32,9 @@ TEST(WebglCatalogue, Table) {
       {"empty profile name", R"({"":{"a":1}})", "", L""},
       {"empty name skipped", R"({"p":{"":1,"b":true}})", "p", L"--b=true"},
       {"unicode value", "{\"p\":{\"r\":\"caf\xC3\xA9 \\u00e9\"}}", "p", L"--r=caf\x00E9 \\u00e9"},
+      {"a name ends at the next quote, backslash or not", R"({"p":{"a\"b":1}})", "p", L"--a\\=b\":1"},
   };
   for (const auto& c : cases) EXPECT_EQ(render(c.catalogue, c.profile), c.expected) << c.name;
-}
-
-TEST(WebglCatalogue, LoadsFileBesideLauncher) {
-  vantrel::testing::TempDir dir;
-  EXPECT_EQ(load_webgl_profile_switches("p", dir.wide()), L"");
-  vantrel::testing::write_file(dir.fs() / "orlisk-webgl-profiles.json", "{\"p\":{\r\n\"b\":\"x\",\r\n\"a\":1}}");
-  EXPECT_EQ(load_webgl_profile_switches("p", dir.wide()), L"--a=1 --b=x");
-  EXPECT_EQ(load_webgl_profile_switches("", dir.wide()), L"");
-  EXPECT_EQ(load_webgl_profile_switches("q", dir.wide()), L"");
 }
 
 }  // namespace
