@@ -114,8 +114,15 @@ try:
     if os.path.exists(received):
         os.remove(received)
 
-    args = [WINE, os.path.join(demo, 'app', 'vantrel.exe'), '--user-data-dir=' + win(os.path.join(demo, 'profile')),
-            '--no-first-run']
+    launcher_args = ['--user-data-dir=' + win(os.path.join(demo, 'profile')), '--no-first-run']
+    print('== What vantrel-check.exe says about this start (it changes nothing):')
+    check = subprocess.run([WINE, os.path.join(demo, 'app', 'vantrel-check.exe')] + launcher_args, env=env,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=120)
+    if check.returncode != 0:
+        fail('vantrel-check.exe exited with %d' % check.returncode)
+    print('   ' + check.stdout.decode('utf-8', 'replace').replace('\n', '\n   ').rstrip())
+    print()
+    args = [WINE, os.path.join(demo, 'app', 'vantrel.exe')] + launcher_args
     print('== Running with microsocks (user "demo") on 127.0.0.1:%d and a geo server behind it:' % port)
     print('   vantrel.exe %s' % ' '.join(args[2:]))
     launcher = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

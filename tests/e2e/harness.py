@@ -24,6 +24,7 @@ LAUNCHER_EXE = os.path.join(BUILD, 'vantrel.exe')
 CHECK_EXE = os.path.join(BUILD, 'vantrel-check.exe')
 STAND_IN = os.path.join(BUILD, 'tools', 'stand_in.exe')
 WORK = os.path.join(BUILD, 'e2e-work')
+SOURCE = os.environ.get('VANTREL_SOURCE_DIR', os.path.join(os.path.dirname(__file__), '..', '..'))
 ARTIFACTS = os.path.join(BUILD, 'e2e-artifacts')
 SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
 FIXED_SWITCHES = (' --hide-crash-restore-bubble'
@@ -226,6 +227,39 @@ class Sandbox:
 
     def expected_engine_line(self, rest, extra):
         return '"%s"%s' % (self.engine_win, FIXED_SWITCHES) + (' ' + rest if rest else '') + (' ' + extra if extra else '')
+
+
+# A profile with something of every kind profile hygiene removes, and more.
+PROFILE_TREE = [
+    'Default/Current Tabs', 'Default/Current Session', 'Default/Last Tabs', 'Default/Last Session',
+    'Default/Sessions/Session_1', 'Default/Sessions/deep/Tabs_2', 'Default/Cookies', 'Default/Cookies-journal',
+    'Default/Network/Cookies', 'Default/Network/Cookies-journal', 'Default/Network/Trust Tokens',
+    'Default/File System/000/p', 'Default/IndexedDB/a/b', 'Default/Local Storage/leveldb/LOG',
+    'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index', 'Default/databases/Databases.db',
+    'Default/Service Worker/CacheStorage/c', 'Default/Service Worker/ScriptCache/s',
+    'Default/InterestGroups', 'Default/Shared Storage', 'Default/Shared Storage-journal',
+    'Default/StorageBuckets/b', 'Default/Bookmarks', 'Default/Preferences', 'Profile 1/Last Session', 'Local State',
+]
+
+
+def make_tree(root, paths):
+    for p in paths:
+        full = os.path.join(root, *p.split('/'))
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, 'w') as f:
+            f.write('x')
+
+
+def present(root, paths):
+    return {p for p in paths if os.path.exists(os.path.join(root, *p.split('/')))}
+
+
+def real_curl():
+    """The real curl.exe, built (or taken from the cache) by scripts/build_curl.sh."""
+    out = subprocess.run(['bash', os.path.join(SOURCE, 'scripts', 'build_curl.sh')], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=1200)
+    path = out.stdout.decode().strip().splitlines()[-1] if out.returncode == 0 and out.stdout.strip() else ''
+    return path if path and os.path.exists(path) else None
 
 
 def install_curl(test, exe):

@@ -6,10 +6,8 @@ import os
 import random
 import unittest
 
-from harness import WORK, Sandbox, install_curl, strict_json, wine, win_path
+from harness import PROFILE_TREE, WORK, Sandbox, install_curl, make_tree, real_curl, strict_json, wine, win_path
 import netfixtures
-from test_discovery_probe import real_curl
-from test_passthrough import PROFILE_TREE, make_tree
 
 
 def check(sandbox, args, env=None, expect=0):

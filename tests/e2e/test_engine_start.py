@@ -5,9 +5,10 @@ import struct
 import subprocess
 import time
 
+import unittest
+
 from harness import (CHECK_EXE, FIXED_SWITCHES, LAUNCHER_EXE, STAND_IN, WINE, LocalAppData, Sandbox, Xvfb,
                      host_switches, strict_json, wine, wine_env, win_path)
-import unittest
 
 
 def dismiss_message_box(sandbox, display):
@@ -49,13 +50,10 @@ class MissingOrBrokenEngine(unittest.TestCase):
 
 class PassThrough(unittest.TestCase):
     def test_arguments_arrive_unchanged(self):
-        for args in ([], ['a b', 'say "hi"', 'back\\slash\\', '', '--flag=x y', '\u00e9\u2014\U0001F600']):
-            with self.subTest(args=args):
-                s = Sandbox(self, app_name='Program Files \u00c6\u00f8 \u4e2d')
-                self.assertEqual(s.run(args), 0)
-                got = s.received()
-                self.assertEqual(got['argv'], [s.engine_win] + FIXED_SWITCHES.split() + args
-                                 + host_switches().split() + ['chrome://version'])
+        args = ['a b', 'say "hi"', 'back\\slash\\', '', '--flag=x y', '\u00e9\u2014\U0001F600']
+        s = Sandbox(self, app_name='Program Files \u00c6\u00f8 \u4e2d')
+        self.assertEqual(s.start(args=args)['argv'], [s.engine_win] + FIXED_SWITCHES.split() + args
+                         + host_switches().split() + ['chrome://version'])
 
     def test_exact_command_lines(self):
         # (what follows the launcher's own quoted name, the remainder passed on)
@@ -77,27 +75,19 @@ class PassThrough(unittest.TestCase):
 
     def test_records_follow_the_first_usable_profile_argument(self):
         s = Sandbox(self)
-        local = LocalAppData(self).create()
-        other = os.path.join(s.root, 'other')
+        local, other = LocalAppData(self).create(), os.path.join(s.root, 'other')
         os.makedirs(other)
-        cases = [
-            (['--user-data-dir='], local),
-            (['--USER-DATA-DIR=' + win_path(other)], local),
-            (['--user-data-dir=', s.profile_arg, '--user-data-dir=' + win_path(other)], s.profile),
-        ]
-        for args, folder in cases:
+        for args, folder in ((['--user-data-dir='], local), (['--USER-DATA-DIR=' + win_path(other)], local),
+                             (['--user-data-dir=', s.profile_arg, '--user-data-dir=' + win_path(other)], s.profile)):
             with self.subTest(args=args):
                 self.assertEqual(s.run(args), 0)
-                written = [f for f in (s.profile, other, local)
-                           if os.path.exists(os.path.join(f, '.orlisk-launcher-result.json'))]
-                self.assertEqual(written, [folder])
+                self.assertEqual([f for f in (s.profile, other, local)
+                                  if os.path.exists(os.path.join(f, '.orlisk-launcher-result.json'))], [folder])
                 os.remove(os.path.join(folder, '.orlisk-launcher-result.json'))
 
     def test_launcher_does_not_wait_for_the_engine(self):
-        s = Sandbox(self)
         start = time.monotonic()
-        self.assertEqual(s.run([s.profile_arg], env={'VANTREL_FAKE_ENGINE_SLEEP_MS': '60000'}, timeout=120), 0)
-        self.assertIsNotNone(s.received())
+        Sandbox(self).start(env={'VANTREL_FAKE_ENGINE_SLEEP_MS': '60000'}, timeout=120)
         self.assertLess(time.monotonic() - start, 50, 'the launcher waited for the Engine')
 
 

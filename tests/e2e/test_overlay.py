@@ -29,8 +29,7 @@ class OverlayLocation(unittest.TestCase):
                 elif in_profile:
                     s.write_overlay(MARKER % 'profile')
                 args = [s.profile_arg + ('\\' if profile_arg == 'trailing backslash' else '')] if profile_arg else []
-                self.assertEqual(s.run(args), 0)
-                self.assertEqual(s.received()['argv'][-1], page)
+                self.assertEqual(s.start(args=args)['argv'][-1], page)
 
 
 class HostileOverlays(unittest.TestCase):
@@ -47,7 +46,5 @@ class HostileOverlays(unittest.TestCase):
         for overlay, page in cases:
             with self.subTest(size=len(overlay)):
                 s = Sandbox(self)
-                s.write_overlay(overlay)
-                self.assertEqual(s.run([s.profile_arg], timeout=180), 0)
-                self.assertEqual(s.received(timeout=60)['argv'][-1], page)
+                self.assertEqual(s.start(overlay, timeout=180)['argv'][-1], page)
                 self.assertEqual(s.result_record()['status'], 'passthrough')

@@ -6,37 +6,14 @@ import stat
 import subprocess
 import unittest
 
-from harness import STAND_IN, WINE, LocalAppData, Sandbox, host_switches, strict_json, wine_env, win_path
+from harness import (PROFILE_TREE, STAND_IN, WINE, LocalAppData, Sandbox, host_switches, make_tree, present,
+                     strict_json, wine_env, win_path)
 
 RECORD = ('{"schema":1,"ts":"TS","status":"%s","ip":"","timezone":"","country_code":"","lat":"","lng":"","lang":"",'
           '"accept_lang":"","elapsed_ms":0,"provider":"","error_code":"%s","message":"%s","launcher_version":"0.28.0"}\n')
 PASSTHROUGH = RECORD % ('passthrough', '', '')
 DEGRADED = RECORD % ('degraded', 'DIALOG_INIT_FAILED', 'CreateProgressDialog returned null; spawned engine without '
                      'discovery')
-
-PROFILE_TREE = [
-    'Default/Current Tabs', 'Default/Current Session', 'Default/Last Tabs', 'Default/Last Session',
-    'Default/Sessions/Session_1', 'Default/Sessions/deep/Tabs_2', 'Default/Cookies', 'Default/Cookies-journal',
-    'Default/Network/Cookies', 'Default/Network/Cookies-journal', 'Default/Network/Trust Tokens',
-    'Default/File System/000/p', 'Default/IndexedDB/a/b', 'Default/Local Storage/leveldb/LOG',
-    'ShaderCache/data_0', 'GraphiteDawnCache/x', 'Default/GPUCache/index', 'Default/databases/Databases.db',
-    'Default/Service Worker/CacheStorage/c', 'Default/Service Worker/ScriptCache/s',
-    'Default/InterestGroups', 'Default/Shared Storage', 'Default/Shared Storage-journal',
-    'Default/StorageBuckets/b', 'Default/Bookmarks', 'Default/Preferences', 'Profile 1/Last Session', 'Local State',
-]
-
-
-def make_tree(root, paths):
-    for p in paths:
-        full = os.path.join(root, *p.split('/'))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, 'w') as f:
-            f.write('x')
-
-
-def present(root, paths):
-    return {p for p in paths if os.path.exists(os.path.join(root, *p.split('/')))}
-
 
 def record_text(folder):
     with open(os.path.join(folder, '.orlisk-launcher-result.json'), 'rb') as f:

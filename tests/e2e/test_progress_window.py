@@ -167,21 +167,6 @@ class Outcomes(DiscoveryRun):
                 self.assertEqual(got['command_line'] if got else None, self.s.expected_engine_line(
                     self.s.profile_arg, host_switches() + ' chrome://version') if fallback else None)
 
-    def test_ok_with_overrides(self):
-        with open(os.path.join(self.s.profile, '.orlisk-launcher-error.json'), 'w') as f:
-            f.write('stale\n')
-        proc = self.start('{"proxy-server":"socks5://u:p@127.0.0.1:9","auto-timezone":true,"auto-lang":true,'
-                          '"webrtc-no-leak":true}')
-        self.assertEqual(proc.wait(30), 0)
-        record = self.record('result')
-        self.assertEqual((record['status'], record['ip'], record['provider'], record['lang']),
-                         ('ok', '203.0.113.7', 'kestrin', 'fr-FR'))
-        self.assertIsNone(self.record('error'))  # the stale one was deleted
-        self.assertEqual(self.s.received()['command_line'], self.s.expected_engine_line(
-            self.s.profile_arg, '--webrtc-fake-public-ip=203.0.113.7 --force-webrtc-ip-handling-policy=default'
-            ' --timezone-override=Europe/Paris --lang=fr-FR --accept-language=fr-FR,fr;q=0.9,en;q=0.8 '
-            + host_switches() + ' chrome://version'))
-
     def test_huge_listing_still_starts(self):
         start = time.monotonic()
         proc = self.start(UNLISTED % ''.join(',"k%06d":%d' % (i, i + 1) for i in range(200000)))

@@ -83,30 +83,5 @@ TEST(CurlProbe, ProxyUrlsThatWouldAddCurlArgumentsAreRefused) {
   }
 }
 
-TEST(CurlProbe, ExitZeroAnswers) {
-  ProbeOutput good;
-  const std::string answer = fixture("flat-full.json");
-  good.append(answer.data(), answer.size());
-  ProbeResult ok;
-  finish_probe(ok, 0, 80, good, "socks5://h:1", "https://g/geoip?format=json");
-  EXPECT_EQ(ok.error_code, ErrorCode::none);
-  EXPECT_EQ(ok.ip, "203.0.113.7");
-  EXPECT_EQ(ok.timezone, "Europe/Paris");
-
-  ProbeResult empty;
-  finish_probe(empty, 0, 5, ProbeOutput{}, "socks5://h:1", "u");
-  EXPECT_EQ(empty.error_code, ErrorCode::discovery_http_error);
-  EXPECT_EQ(empty.message, "curl exit 0 but no usable IP in response \xE2\x80\x94 got 0 bytes, head: \"\"");
-
-  // A long first line, cut at 80 bytes even inside a multi-byte character.
-  ProbeOutput long_line;
-  const std::string text = std::string(79, 'x') + "\xC3\xA9" + std::string(5000 - 81, 'y');
-  long_line.append(text.data(), text.size());
-  ProbeResult bad;
-  finish_probe(bad, 0, 5, long_line, "socks5://h:1", "u");
-  EXPECT_EQ(bad.message, "curl exit 0 but no usable IP in response \xE2\x80\x94 got 5000 bytes, head: \"" +
-                             std::string(79, 'x') + "\xC3\"");
-}
-
 }  // namespace
 }  // namespace vantrel

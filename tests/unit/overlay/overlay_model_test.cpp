@@ -12,14 +12,10 @@ namespace {
 std::string settings(const PersonaOverlay& o) {
   std::string s = "proxy=" + o.proxy_server + " fail=" + (o.on_proxy_fail == OnProxyFail::block ? "block" : "fallback");
   const std::pair<const char*, bool> flags[] = {
-      {"noleak", o.webrtc_no_leak},     {"fakeip", o.has_webrtc_fake_public_ip},
-      {"geo", o.auto_geo},              {"lang", o.auto_lang},
-      {"tz", o.auto_timezone},          {"+lat", o.has_geo_lat},
-      {"+lng", o.has_geo_lng},          {"+lang", o.has_lang},
-      {"+accept", o.has_accept_language}, {"+tz", o.has_timezone_override},
-      {"tabs", o.close_previous_tabs},  {"+mem", o.has_device_memory},
-      {"+cpu", o.has_hardware_concurrency}, {"+voices", o.has_speech_voices},
-  };
+      {"noleak", o.webrtc_no_leak}, {"fakeip", o.has_webrtc_fake_public_ip}, {"geo", o.auto_geo}, {"lang", o.auto_lang},
+      {"tz", o.auto_timezone}, {"+lat", o.has_geo_lat}, {"+lng", o.has_geo_lng}, {"+lang", o.has_lang},
+      {"+accept", o.has_accept_language}, {"+tz", o.has_timezone_override}, {"tabs", o.close_previous_tabs},
+      {"+mem", o.has_device_memory}, {"+cpu", o.has_hardware_concurrency}, {"+voices", o.has_speech_voices}};
   for (const auto& [name, on] : flags) {
     if (on) s += std::string(" ") + name;
   }
@@ -56,17 +52,17 @@ TEST(PersonaOverlay, Readings) {
 }
 
 TEST(NeedsDiscovery, Table) {
-  const std::pair<const char*, bool> cases[] = {
-      {R"({"webrtc-no-leak":true})", true},
-      {R"({"webrtc-no-leak":true,"webrtc-fake-public-ip":"1.2.3.4"})", false},
-      {R"({"auto-geo":true,"geo-lat":1})", true},
-      {R"({"auto-geo":true,"geo-lat":1,"geo-lng":2})", false},
-      {R"({"auto-lang":true,"lang":"de"})", true},
-      {R"({"auto-lang":true,"lang":"de","accept-language":"de"})", false},
-      {R"({"auto-timezone":"true"})", true},
-      {R"({"auto-timezone":true,"timezone-override":"UTC"})", false},
+  const std::pair<const char*, const char*> cases[] = {  // (overlay, the settings that need the egress)
+      {R"({"webrtc-no-leak":true,"auto-geo":true,"geo-lat":1})", "webrtc-no-leak auto-geo "},
+      {R"({"webrtc-no-leak":true,"webrtc-fake-public-ip":"1.2.3.4","auto-geo":true,"geo-lat":1,"geo-lng":2})", ""},
+      {R"({"auto-lang":true,"lang":"de","auto-timezone":"true"})", "auto-lang auto-timezone "},
+      {R"({"auto-lang":true,"lang":"de","accept-language":"de","auto-timezone":1,"timezone-override":"UTC"})", ""},
   };
-  for (const auto& [text, needed] : cases) EXPECT_EQ(needs_discovery(parse_persona_overlay(text)), needed) << text;
+  for (const auto& [text, needs] : cases) {
+    std::string listed;
+    for (const std::string& n : discovery_needs(parse_persona_overlay(text))) listed += n + " ";
+    EXPECT_EQ(listed, needs) << text;
+  }
 }
 
 TEST(OverlayListing, WhatIsListed) {
