@@ -429,7 +429,9 @@ std::string check_report_text(const CheckInputs& in) {
     for (const auto& [key, near] : unknown) line("  " + key + (near.empty() ? "" : " (did you mean " + near + "?)"));
   }
   line("");
-  if (!in.engine_found) line("Engine: missing (" + wide_to_utf8(in.engine_path) + "): vantrel.exe would stop with exit 1");
+  if (!in.engine_found) {
+    line("Engine: missing (" + wide_to_utf8(in.engine_path) + "): vantrel.exe would stop with exit 1");
+  }
   line(std::string("Engine command line") + (discovery ? " (<egress-...> marks values discovery derives):" : ":"));
   line("  " + wide_to_utf8(checked_engine_command_line(in)));
   line("");

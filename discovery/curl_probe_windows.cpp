@@ -23,7 +23,9 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   const std::string refusal = proxy_url_refusal(proxy_server);
   if (!refusal.empty()) return failed(ErrorCode::internal, refusal);
   wchar_t system_dir[MAX_PATH] = {};
-  if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
+  if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) {
+    return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
+  }
   const std::wstring curl = std::wstring(system_dir) + L"\\curl.exe";
   if (!::PathFileExistsW(curl.c_str())) {
     return failed(ErrorCode::curl_not_found, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
@@ -37,7 +39,9 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE read_raw = nullptr;
   HANDLE write_raw = nullptr;
-  if (!::CreatePipe(&read_raw, &write_raw, &inheritable, 65536)) return failed(ErrorCode::internal, "CreatePipe failed");
+  if (!::CreatePipe(&read_raw, &write_raw, &inheritable, 65536)) {
+    return failed(ErrorCode::internal, "CreatePipe failed");
+  }
   win::ScopedHandle read_end(read_raw);
   win::ScopedHandle write_end(write_raw);
   ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);

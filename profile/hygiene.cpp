@@ -171,7 +171,9 @@ RemovalPreview preview_removals(const std::wstring& profile_root, const std::vec
     const EntryKind kind = platform::entry_kind(r.path);
     if (kind == EntryKind::link) preview.kept_links.push_back(r.path);
     // A file removal of a folder fails; a tree removal takes what is not a link.
-    if (kind == EntryKind::file || (kind == EntryKind::folder && r.kind == Kind::tree)) preview.removed.push_back(r.path);
+    if (kind == EntryKind::file || (kind == EntryKind::folder && r.kind == Kind::tree)) {
+      preview.removed.push_back(r.path);
+    }
     if (kind != EntryKind::folder || r.kind != Kind::tree) continue;
     walk_tree(
         r.path,

@@ -47,12 +47,6 @@ void read_hostile_overlays() {
 
 TEST(Robustness, HostileOverlays) { read_hostile_overlays(); }
 
-TEST(Robustness, LongValuesAreReadWhole) {
-  const std::string value(10 * 1024 * 1024, 'v');
-  EXPECT_EQ(parse_persona_overlay("{\"start-page\":\"" + value + "\"}").start_page, value);
-  EXPECT_EQ(extract_scalar_field("{\"k\":\"" + value + "\"}", "k"), value);
-}
-
 #ifdef _WIN32
 DWORD WINAPI hostile_thread(void*) {
   read_hostile_overlays();
