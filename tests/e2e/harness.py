@@ -262,6 +262,29 @@ def real_curl():
     return path if path and os.path.exists(path) else None
 
 
+class RealCurlNetwork:
+    """Mixin for tests through the real curl.exe: it is built (or taken from
+    the cache) once, System32 gets it, and an HTTPS geo server on loopback
+    answers for both endpoints (`self.server`, trusted through `self.env`)."""
+
+    @classmethod
+    def setUpClass(cls):
+        import netfixtures
+        cls.curl = real_curl()
+        if cls.curl is None:
+            raise unittest.SkipTest('no Windows curl.exe could be built')
+        cls.certs = netfixtures.make_certificates(os.path.join(WORK, 'certs'))
+
+    def setUp(self):
+        import netfixtures
+        install_curl(self, self.curl)
+        ca, cert, key = self.certs
+        self.env = {'CURL_CA_BUNDLE': win_path(ca)}
+        self.server = netfixtures.GeoServer(cert, key, myip_body=b'203.0.113.9\n', geo_body=netfixtures.geo_json(
+            ip='203.0.113.7', country_code='FR', timezone='Europe/Paris', latitude=48.8566, longitude=2.3522))
+        self.addCleanup(self.server.close)
+
+
 def install_curl(test, exe):
     """Puts `exe` (or nothing, for None) at System32\\curl.exe for one test."""
     if os.path.exists(SYSTEM32_CURL):

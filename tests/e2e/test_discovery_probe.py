@@ -10,7 +10,7 @@ import shutil
 import tempfile
 import unittest
 
-from harness import STAND_IN, WORK, install_curl, real_curl, strict_json, wine, win_path
+from harness import STAND_IN, WORK, RealCurlNetwork, install_curl, strict_json, wine, win_path
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -107,24 +107,10 @@ class WithCurlDouble(ProbeRun):
                     self.assertEqual(got['rows'][1]['detail'], 'BLOCKED: INTERNAL')
 
 
-class WithRealCurl(ProbeRun):
-    @classmethod
-    def setUpClass(cls):
-        cls.curl = real_curl()
-        if cls.curl is None:
-            raise unittest.SkipTest('no Windows curl.exe could be built')
-        cls.certs = netfixtures.make_certificates(os.path.join(WORK, 'certs'))
-
+class WithRealCurl(RealCurlNetwork, ProbeRun):
     def setUp(self):
-        super().setUp()
-        install_curl(self, self.curl)
-        ca, cert, key = self.certs
-        self.env = {'CURL_CA_BUNDLE': win_path(ca)}
-        self.server = netfixtures.GeoServer(
-            cert, key, geo_body=netfixtures.geo_json(ip='203.0.113.7', country_code='FR', timezone='Europe/Paris',
-                                                     latitude=48.8566, longitude=2.3522),
-            myip_body=b'203.0.113.9\n')
-        self.addCleanup(self.server.close)
+        ProbeRun.setUp(self)
+        RealCurlNetwork.setUp(self)
 
     def proxy(self, routes, user='alice', password='s3cret'):
         p = netfixtures.Socks5Proxy(user, password, routes)
