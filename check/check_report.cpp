@@ -159,14 +159,14 @@ Setting read_setting(const KeyReading& k, const std::string& text, const Persona
     }
     case Reading::flag: {
       const std::string raw = extract_scalar_field(text, k.key, &at);
-      bool value = raw == "true" || raw == "1";
-      if (std::string(k.key) == "close-previous-tabs") value = o.close_previous_tabs;
+      // The launcher's own reading; a start page also closes the previous tabs.
+      const bool value = std::string(k.key) == "close-previous-tabs" ? o.close_previous_tabs : scalar_is_true(raw);
       s.value_json = flag_json(value);
       s.value_text = value ? "true" : "false";
       if (!value && at != npos && raw != "false" && raw != "0" && raw != "null") {
         s.notes.push_back(quoted(raw) + " reads false: only true, \"true\", 1 and \"1\" switch it on");
       }
-      if (value && raw != "true" && raw != "1") s.notes.push_back("true because \"start-page\" is set");
+      if (value && !scalar_is_true(raw)) s.notes.push_back("true because \"start-page\" is set");
       break;
     }
     case Reading::presence:
