@@ -41,6 +41,10 @@ TEST(ForEachMember, Tolerant) {
   EXPECT_EQ(members_of(R"({"a":[1,2)"), M{});
   EXPECT_EQ(members_of("{"), M{});
   EXPECT_EQ(members_of("no object"), M{});
+  EXPECT_EQ(members_of("\"x\" {\"k"), M{});   // an unterminated key
+  EXPECT_EQ(members_of("\"{\"a\":1"), M{});  // a string that never closes before any '{'
+  EXPECT_EQ(members_of("\"\" {\"a\":1}"), (M{{"a", "1"}}));
+
   EXPECT_EQ(members_of(R"({"a":true)"), (M{{"a", "true"}}));
   EXPECT_EQ(members_of(R"({"a")"), M{});
 }
@@ -50,7 +54,7 @@ TEST(IsEnabledValue, Table) {
       {"", false},       {"null", false},    {"false", false},  {"0", false},     {"\"\"", false},
       {"\"off\"", false}, {"\"No\"", false},  {"\"FALSE\"", false}, {"\"0\"", false},
       {"true", true},    {"1", true},        {"off", true},     {"no", true},     {"False", true},
-      {"\"yes\"", true}, {"\"", true},       {"{}", true},      {"\"abc", true},  {"2", true},
+      {"\"yes\"", true}, {"\"", true},       {"{}", true},      {"\"abc", true},  {"2", true}, {"xno\"", true},
   };
   for (const auto& [raw, expected] : cases) EXPECT_EQ(is_enabled_value(raw), expected) << raw;
 }

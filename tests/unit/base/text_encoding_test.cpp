@@ -27,6 +27,7 @@ std::wstring collapse_replacements(const std::wstring& s) {
 TEST(TextEncoding, Tables) {
   const std::pair<std::string, std::wstring> decode[] = {
       {"", units({})}, {"\xC3\xA9\xE2\x80\x94", units({0xE9, 0x2014})}, {"\xF0\x9F\x98\x80", units({0xD83D, 0xDE00})},
+      {"\xF0\x90\x80\x80", units({0xD800, 0xDC00})},
       {std::string("a\0b", 3), units({'a', 0, 'b'})}, {"a\x80z", units({'a', 0xFFFD, 'z'})},
       {"x\xE2\x80", units({'x', 0xFFFD})}, {"\xE2\x80" "A", units({0xFFFD, 'A'})},
       {"\xC0\xAF", units({0xFFFD, 0xFFFD})}, {"\xED\xA0\x80", units({0xFFFD, 0xFFFD, 0xFFFD})},

@@ -121,6 +121,8 @@ TEST(DiscoveryWorker, CancelStopsAtEachCheckPoint) {
     EXPECT_EQ(run.written.empty(), after == 1);
     EXPECT_FALSE(run.steps.snapshot()[3].done);
   }
+  ProgressSteps steps;
+  steps.update(PROGRESS_STEP_COUNT, L"no such row", true, true);  // ignored, not written past the end
 }
 
 TEST(CountryLanguage, ExactCodesElseEnglish) {

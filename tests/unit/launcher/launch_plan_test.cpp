@@ -78,6 +78,13 @@ TEST(LaunchPlan, FromTheProfileFolder) {
             StartPath::discovery);
 }
 
+TEST(HostFigures, OnlyForSettingsTheOverlayLeavesOpen) {
+  const HostFigures none = query_host_figures(parse_persona_overlay(R"({"device-memory":1,"hardware-concurrency":1})"));
+  EXPECT_TRUE(none.device_memory.empty() && none.hardware_concurrency.empty());
+  const HostFigures host = query_host_figures(parse_persona_overlay("{}"));
+  EXPECT_TRUE(!host.device_memory.empty() && !host.hardware_concurrency.empty());
+}
+
 TEST(DeviceMemory, Thresholds) {
   constexpr double GiB = 1024.0 * 1024.0 * 1024.0;
   const std::pair<double, int> cases[] = {{0, 1}, {1.49, 1}, {1.5, 2}, {2.99, 2}, {3, 4}, {5.99, 4}, {6, 8},

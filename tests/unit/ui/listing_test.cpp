@@ -44,7 +44,10 @@ TEST(HideUrlPasswords, Table) {
   for (const auto& [text, hidden] : cases) EXPECT_EQ(hide_url_passwords(text), hidden) << text;
 }
 
-TEST(WindowHeight, HugeListingsAreCapped) {
+TEST(WindowHeight, ListingsScreenAndHugeCounts) {
+  EXPECT_EQ(progress_window_height(3, 0, 1024), 330);
+  EXPECT_EQ(progress_window_height(2, 2, 1024), 370);
+  EXPECT_EQ(progress_window_height(20, 0, 400), 320);  // 80 % of the screen
   EXPECT_EQ(progress_window_height(std::size_t{1} << 40, std::size_t{1} << 40, 1080), 864);
 }
 
