@@ -26,12 +26,12 @@ void read_hostile_overlays() {
   constexpr std::size_t MiB = 1024 * 1024;
   const std::string inputs[] = {
       "{\"start-page\":\"" + std::string(10 * MiB, 'a') + "\",\"auto-geo\":true}",
-      "{\"proxy-server\":\"" + std::string(MiB, '\\\\'),
+      "{\"proxy-server\":\"" + std::string(MiB, '\\'),
       std::string(MiB, '{'),
       "{\"granular-storage-reset\":{" + std::string(MiB, '}'),
       std::string(MiB, '[') + "{\"chrome-command-line\":" + std::string(MiB, '{'),
-      "{" + repeat("\"proxy-server\":\"\\\\\n", 100000),
-      repeat("\"start-page\":\"x\\\\", 100000),
+      "{" + repeat("\"proxy-server\":\"\\\n", 100000),
+      repeat("\"start-page\":\"x\\", 100000),
       "{\"lang\":\"" + repeat(std::string("\0\xFF\xC3", 3), 200000) + "\"}",
       "{\"granular-storage-reset\":{" + std::string(2 * MiB, '"') + "}",
       "{" + repeat("\"k\":\"socks5://u:p@", 100000) + "}",
