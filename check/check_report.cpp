@@ -87,10 +87,7 @@ std::string snippet(const std::string& text, std::size_t pos) {
     first = false;
   });
   if (member.size() > 72) member = member.substr(0, 71) + "\xE2\x80\xA6";
-  for (char& c : member) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-  }
-  return hide_url_passwords(member);
+  return blank_out_controls(hide_url_passwords(member));
 }
 
 std::size_t edit_distance(const std::string& a, const std::string& b) {

@@ -38,13 +38,6 @@ void print(DWORD which, const std::string& utf8) {
   }
 }
 
-std::wstring own_folder() {
-  wchar_t module[MAX_PATH] = {};
-  const DWORD n = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-  std::wstring path(module, n);
-  return path.substr(0, path.find_last_of(L'\\'));
-}
-
 // The launcher's own discovery, with no window, no pauses and no records:
 // the error record goes nowhere, the last probe's result is kept.
 ProbeReport probe(const LaunchPlan& plan) {
@@ -83,7 +76,7 @@ int wmain() {
   }
 
   CheckInputs in;
-  in.plan = plan_launch(command.args, own_folder());
+  in.plan = plan_launch(command.args, platform::own_folder());
   in.engine_path = engine_path_for(in.plan.launcher_dir);
   in.engine_found = platform::path_exists(in.engine_path);
   in.pass_through = command.pass_through;

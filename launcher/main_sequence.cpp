@@ -27,13 +27,6 @@ namespace {
 
 constexpr const wchar_t* kCaption = L"Vantrel";
 
-std::wstring own_folder() {
-  wchar_t module[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-  ::PathRemoveFileSpecW(module);
-  return module;
-}
-
 DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
   return {o.ip,
           o.timezone,
@@ -93,7 +86,7 @@ void run_message_loop() {
 }
 
 ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
-  const std::wstring launcher_dir = own_folder();
+  const std::wstring launcher_dir = platform::own_folder();
   Run run{engine_path_for(launcher_dir), command_line != nullptr ? command_line : L"", {}};
   if (!::PathFileExistsW(run.engine_path.c_str())) {
     const std::wstring text = L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.";

@@ -52,6 +52,9 @@ std::string utc_timestamp();
 // rules (CommandLineToArgvW); empty when splitting fails.
 std::vector<std::wstring> own_arguments();
 
+// The folder of the running program (without a trailing separator).
+std::wstring own_folder();
+
 // Total physical memory in bytes; false when the query fails.
 bool total_physical_memory(std::uint64_t& bytes);
 

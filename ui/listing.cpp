@@ -11,15 +11,14 @@ constexpr std::size_t kKeyWidth = 28;
 constexpr std::size_t kValueLimit = 36;
 constexpr std::size_t kValueCut = 33;
 const std::string kEllipsis = "\xE2\x80\xA6";
+}  // namespace
 
-// A value written over several lines would otherwise show boxes.
 std::string blank_out_controls(std::string text) {
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20) c = ' ';
   }
   return text;
 }
-}  // namespace
 
 std::string hide_url_passwords(std::string text) {
   // One pass that copies into a new string: linear however many URLs the

@@ -21,6 +21,10 @@ struct ListingRow {
 // and the last "@" before the next blank or double quote is hidden.
 std::string hide_url_passwords(std::string text);
 
+// `text` with every control character (line breaks and tabs among them) as a
+// blank: a value written over several lines would otherwise show boxes.
+std::string blank_out_controls(std::string text);
+
 // Sorted by key (byte-wise); the key column is as wide as the longest key but
 // at most 28 bytes; longer keys are cut to 27 bytes and "…", shorter ones
 // padded with blanks. A value loses its enclosing double quotes and is cut

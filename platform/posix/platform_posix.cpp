@@ -78,6 +78,11 @@ std::string utc_timestamp() {
 
 std::vector<std::wstring> own_arguments() { return {}; }
 
+std::wstring own_folder() {
+  std::error_code ec;
+  return utf8_to_wide(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());
+}
+
 bool total_physical_memory(std::uint64_t& bytes) {
   const long pages = ::sysconf(_SC_PHYS_PAGES);
   const long page_size = ::sysconf(_SC_PAGESIZE);

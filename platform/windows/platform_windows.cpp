@@ -73,6 +73,13 @@ std::vector<std::wstring> own_arguments() {
   return args;
 }
 
+std::wstring own_folder() {
+  wchar_t module[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+  ::PathRemoveFileSpecW(module);
+  return module;
+}
+
 bool total_physical_memory(std::uint64_t& bytes) {
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof(status);
