@@ -382,6 +382,8 @@ std::string check_report_json(const CheckInputs& in) {
            ",\"accept_language\":" + json_string(wide_to_utf8(o.accept_language)) +
            ",\"geo_lat\":" + json_string(wide_to_utf8(o.geo_lat)) +
            ",\"geo_lng\":" + json_string(wide_to_utf8(o.geo_lng)) +
+           ",\"url\":" + json_string(p.last_url) + ",\"curl_exit_code\":" +
+           (p.last.curl_exit_code < 0 ? std::string("null") : std::to_string(p.last.curl_exit_code)) +
            ",\"error_code\":" + json_string(error_code_text(p.last.error_code)) +
            ",\"message\":" + json_string(hide_url_passwords(p.last.message));
       if (!p.failed()) {

@@ -39,6 +39,7 @@ struct ProbeReport {
   bool ran = false;
   std::string not_run_reason;
   ProbeResult last;  // the last probe's result (error code and message on failure)
+  std::string last_url;  // the endpoint it asked
   std::shared_ptr<DiscoveryOutcome> outcome;
   bool failed() const { return ran && last.error_code != ErrorCode::none; }
 };

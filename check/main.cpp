@@ -52,6 +52,7 @@ ProbeReport probe(const LaunchPlan& plan) {
   const auto real_probe = context.hooks.probe;
   context.hooks.probe = [&report, real_probe](const std::string& proxy, const std::string& url) {
     report.last = real_probe(proxy, url);
+    report.last_url = url;
     return report.last;
   };
   context.hooks.report = [](const DiscoveryReport&) {};

@@ -119,11 +119,11 @@ class Xvfb:
     """A private X display for tests that need windows."""
     _shared = None
 
-    def __init__(self, width=1280, height=1024):
+    def __init__(self):
         number = next(n for n in range(90, 140)
                       if not os.path.exists('/tmp/.X11-unix/X%d' % n) and not os.path.exists('/tmp/.X%d-lock' % n))
         self.display = ':%d' % number
-        self.proc = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '%dx%dx24' % (width, height),
+        self.proc = subprocess.Popen(['Xvfb', self.display, '-screen', '0', '1280x1024x24',
                                       '-nolisten', 'tcp'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for('Xvfb did not start', lambda: os.path.exists('/tmp/.X11-unix/X%d' % number)
                  or self.proc.poll() is not None, 20)

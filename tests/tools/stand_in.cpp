@@ -23,8 +23,6 @@
 //   stand_in resources EXE       print EXE's icon group 1, file version and manifest
 //   stand_in info                print the local application-data folder and the
 //                                processor count
-//   stand_in probe OVERLAY RECORD   run the discovery worker with the real probe, no
-//                                window and no pauses; print the outcome and rows
 //
 // Exit codes of the commands: 0 done, 2 nothing found in time, 3 usage or system error.
 #include <windows.h>
@@ -37,30 +35,12 @@
 
 #include "base/json_text.h"
 #include "base/text_encoding.h"
-#include "discovery/worker_thread.h"
-#include "platform/platform.h"
-#include "ui/progress_steps.h"
 
 namespace {
 
-// ASCII kept, everything else as \uXXXX escapes of its UTF-16 units: valid
-// JSON whatever the input holds.
-std::string json_string(const wchar_t* text) {
-  std::string out = "\"";
-  for (const wchar_t* p = text; *p != 0; ++p) {
-    const unsigned u = static_cast<unsigned>(*p);
-    if (u == '"' || u == '\\') {
-      out += '\\';
-      out += static_cast<char>(u);
-    } else if (u >= 0x20 && u < 0x7F) {
-      out += static_cast<char>(u);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\u%04x", u);
-      out += buf;
-    }
-  }
-  return out + "\"";
+// A JSON string in UTF-8, valid whatever the text holds.
+std::string json_string(const std::wstring& text) {
+  return "\"" + vantrel::json_escape(vantrel::wide_to_utf8(text)) + "\"";
 }
 
 bool is_fallback = false;
@@ -312,36 +292,6 @@ int info() {
 }
 
 
-std::string str(const std::string& s) { return "\"" + vantrel::json_escape(s) + "\""; }
-std::string wstr(const std::wstring& s) { return str(vantrel::wide_to_utf8(s)); }
-
-int probe(const wchar_t* overlay_file, const wchar_t* record) {
-  using namespace vantrel;
-  std::string text;
-  platform::read_whole_file(overlay_file, true, text);
-  ProgressSteps steps;
-  DiscoveryContext context{parse_persona_overlay(text), record, default_endpoints(), system_worker_hooks(),
-                           std::make_shared<DiscoveryOutcome>()};
-  context.hooks.report = [&steps](const DiscoveryReport& report) { show_report(steps, report); };
-  context.hooks.cancelled = [] { return false; };
-  run_discovery(context);
-  const DiscoveryOutcome& o = *context.outcome;
-  std::string json = "{\"ip\":" + str(o.ip) + ",\"timezone\":" + str(o.timezone) +
-                     ",\"country_code\":" + str(o.country_code) + ",\"provider\":" + str(o.provider) +
-                     ",\"webrtc_public_ip\":" + wstr(o.webrtc_public_ip) + ",\"geo_lat\":" + wstr(o.geo_lat) +
-                     ",\"geo_lng\":" + wstr(o.geo_lng) + ",\"lang\":" + wstr(o.lang) +
-                     ",\"accept_language\":" + wstr(o.accept_language) +
-                     ",\"blocked\":" + (o.blocked.load() ? "true" : "false") + ",\"rows\":[";
-  const ProgressRows rows = steps.snapshot();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    json += (i ? "," : "") + std::string("{\"detail\":") + wstr(rows[i].detail) +
-            ",\"done\":" + (rows[i].done ? "true" : "false") + ",\"failed\":" + (rows[i].failed ? "true" : "false") +
-            "}";
-  }
-  std::printf("%s]}\n", json.c_str());
-  return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -363,6 +313,5 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
   if (cmd == L"resources" && argc == 3) return resources(argv[2]);
   if (cmd == L"info") return info();
-  if (cmd == L"probe" && argc == 4) return probe(argv[2], argv[3]);
   return 3;
 }
