@@ -162,6 +162,7 @@ class Sandbox:
         shutil.copy(CHECK_EXE, self.check)
         if engine:
             shutil.copy(STAND_IN, self.engine_posix)
+        self.test = test
         test.addCleanup(shutil.rmtree, self.root, True)
 
     def write_overlay(self, text, folder=None):
@@ -211,14 +212,28 @@ class Sandbox:
         with open(self.received_path, 'rb') as f:
             return strict_json(f.read())
 
-    def result_record(self, folder=None):
-        path = os.path.join(folder or self.profile, '.orlisk-launcher-result.json')
+    def record(self, name='result', folder=None):
+        """A record the launcher left (".orlisk-launcher-NAME.json"), or None."""
+        path = os.path.join(folder or self.profile, '.orlisk-launcher-%s.json' % name)
         if not os.path.exists(path):
             return None
         with open(path, 'rb') as f:
             data = f.read()
         assert data.endswith(b'}\n'), data
         return strict_json(data)
+
+    def launch(self, display, env=None, stderr=subprocess.DEVNULL):
+        """Starts the launcher with the profile argument in the background."""
+        proc = subprocess.Popen([WINE, self.launcher, self.profile_arg], env=wine_env(display, env),
+                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
+        self.test.addCleanup(lambda: proc.poll() is None and proc.kill())
+        return proc
+
+    def report(self, args, env=None, expect=0):
+        """vantrel-check's JSON report; `expect` is its exit code."""
+        done = wine([self.check, '--json'] + args, env=env, timeout=120)
+        assert done.returncode == expect, 'vantrel-check exited %d: %r' % (done.returncode, done.stderr[-2000:])
+        return strict_json(done.stdout), done.stdout
 
     def files(self):
         """Every file and folder below the sandbox, relative to it."""

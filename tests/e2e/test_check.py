@@ -6,14 +6,7 @@ import os
 import random
 import unittest
 
-from harness import PROFILE_TREE, Sandbox, make_tree, strict_json, wine, win_path
-
-
-def check(sandbox, args, env=None, expect=0):
-    done = wine([sandbox.check, '--json'] + args, env=env, timeout=120)
-    if done.returncode != expect:
-        raise AssertionError('vantrel-check exited %d: %r' % (done.returncode, done.stderr[-2000:]))
-    return strict_json(done.stdout)
+from harness import PROFILE_TREE, Sandbox, make_tree, wine, win_path
 
 
 class Readings(unittest.TestCase):
@@ -43,7 +36,7 @@ class Readings(unittest.TestCase):
                 s = Sandbox(self)
                 if overlay is not None:
                     s.write_overlay(overlay)
-                report = check(s, [s.profile_arg])
+                report = s.report([s.profile_arg])[0]
                 self.assertTrue(holds(report), json.dumps(report, indent=1))
 
     def test_own_options_only_before_the_launchers_arguments(self):
@@ -83,7 +76,7 @@ class SameAsTheLauncher(unittest.TestCase):
                 s.write_overlay(overlay)
                 args = [s.profile_arg, '--no-first-run'] + (['a "b"'] if round_ % 2 else [])
                 before = s.files()
-                report = check(s, args)
+                report = s.report(args)[0]
                 self.assertEqual(s.files(), before)  # the check changed nothing
                 self.assertEqual(s.run(args), 0)
                 self.assertEqual(report['engine_command_line'], s.received()['command_line'])

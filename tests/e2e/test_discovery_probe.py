@@ -8,7 +8,7 @@ import os
 import re
 import unittest
 
-from harness import STAND_IN, RealCurlNetwork, Sandbox, install_curl, strict_json, wine, win_path
+from harness import STAND_IN, RealCurlNetwork, Sandbox, install_curl, win_path
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -20,12 +20,10 @@ def probe(test, overlay, env, ok=True, password=None):
     s = Sandbox(test)
     s.write_overlay(json.dumps(overlay))
     before = s.files()
-    done = wine([s.check, '--json', '--probe', s.profile_arg], env=env, timeout=120)
-    test.assertEqual(done.returncode, 0 if ok else 3, done.stderr[-2000:])
+    report, text = s.report(['--probe', s.profile_arg], env, expect=0 if ok else 3)
     test.assertEqual(s.files(), before)
-    if password:
-        test.assertNotIn(password.encode(), done.stdout)
-    return strict_json(done.stdout)['probe']
+    test.assertFalse(password and password.encode() in text)
+    return report['probe']
 
 
 class WithCurlDouble(unittest.TestCase):

@@ -2,26 +2,19 @@
 arguments passed on unchanged, and the launcher's exit."""
 import os
 import struct
-import subprocess
 import time
-
 import unittest
 
-from harness import (CHECK_EXE, LAUNCHER_EXE, STAND_IN, WINE, LocalAppData, Sandbox, Xvfb,
-                     host_switches, strict_json, wine, wine_env, win_path)
+from harness import (CHECK_EXE, LAUNCHER_EXE, STAND_IN, LocalAppData, Sandbox, Xvfb, host_switches, strict_json, wine,
+                     win_path)
 
 
 def dismiss_message_box(sandbox, display):
     """Starts the launcher, reads the message box it shows, presses OK.
     Returns (box as dict, launcher exit code)."""
-    launcher = subprocess.Popen([WINE, sandbox.launcher, sandbox.profile_arg], env=wine_env(display),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    try:
-        out = wine([STAND_IN, 'msgbox', '15000'], display=display, timeout=30).stdout
-        return (strict_json(out) if out.strip() else None), launcher.wait(30)
-    finally:
-        if launcher.poll() is None:
-            launcher.kill()
+    launcher = sandbox.launch(display)
+    out = wine([STAND_IN, 'msgbox', '15000'], display=display, timeout=30).stdout
+    return (strict_json(out) if out.strip() else None), launcher.wait(30)
 
 
 class MissingOrBrokenEngine(unittest.TestCase):

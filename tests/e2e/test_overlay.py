@@ -47,4 +47,4 @@ class HostileOverlays(unittest.TestCase):
             with self.subTest(size=len(overlay)):
                 s = Sandbox(self)
                 self.assertEqual(s.start(overlay, timeout=180)['argv'][-1], page)
-                self.assertEqual(s.result_record()['status'], 'passthrough')
+                self.assertEqual(s.record()['status'], 'passthrough')

@@ -94,15 +94,6 @@ class Switches(unittest.TestCase):
 
 
 class ProfileHygiene(unittest.TestCase):
-    def test_what_a_selection_removes(self):
-        # The category table is the unit tests'; here files and whole folders go on Windows.
-        s = Sandbox(self)
-        make_tree(s.profile, PROFILE_TREE)
-        s.start('{"close-previous-tabs":true,"granular-storage-reset":{"all":true,"cookies":false}}')
-        self.assertEqual(present(s.profile, PROFILE_TREE + ['Default/Service Worker', 'ShaderCache']),
-                         {'Default/Network/Trust Tokens', 'Default/Bookmarks', 'Default/Preferences',
-                          'Profile 1/Last Session', 'Local State'})
-
     def test_locked_file_does_not_stop_later_deletions(self):
         s = Sandbox(self)
         make_tree(s.profile, PROFILE_TREE)

@@ -8,8 +8,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (STAND_IN, WINE, Sandbox, Screenshot, Xvfb, hex_colour, host_switches, install_curl, strict_json,
-                     wine, wine_env, win_path)
+from harness import (STAND_IN, Sandbox, Screenshot, Xvfb, hex_colour, host_switches, install_curl, strict_json, wine,
+                     win_path)
 
 BACKGROUND, DONE, PENDING, FAILED, LISTING = (hex_colour(c) for c in ('#1E2129', '#4ADE80', '#F59E0B', '#F87171',
                                                                       '#BEC8D7'))
@@ -31,25 +31,14 @@ class DiscoveryRun(unittest.TestCase):
     def start(self, overlay, stderr=subprocess.DEVNULL, trace=False, **curl):
         """Starts the launcher in the background with the curl stand-in set up."""
         self.s.write_overlay(overlay)
-        env = {'CURL_DOUBLE_BODY': win_path(self.body)}
+        env = {'CURL_DOUBLE_BODY': win_path(self.body), 'WINEDEBUG': 'trace+text' if trace else '-all'}
         env.update({'CURL_DOUBLE_' + k.upper(): str(v) for k, v in curl.items()})
-        if trace:
-            env['WINEDEBUG'] = 'trace+text'
-        proc = subprocess.Popen([WINE, self.s.launcher, self.s.profile_arg], env=wine_env(self.display, env),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
-        self.addCleanup(lambda: proc.poll() is None and proc.kill())
-        return proc
+        return self.s.launch(self.display, env, stderr)
 
     def window(self):
         out = wine([STAND_IN, 'rect', 'VantrelLauncher', '15000'], display=self.display, timeout=30)
         self.assertEqual(out.returncode, 0, 'no progress window')
         return strict_json(out.stdout)
-
-    def record(self, name):
-        path = os.path.join(self.s.profile, '.orlisk-launcher-%s.json' % name)
-        if os.path.exists(path):
-            with open(path, 'rb') as f:
-                return strict_json(f.read())
 
     def check_size(self, overlay, height):
         proc = self.start(overlay, delay_ms=4000)
@@ -146,12 +135,12 @@ class Outcomes(DiscoveryRun):
                 proc = self.start(UNLISTED % (',"close-previous-tabs":true' + (
                     ',"on-proxy-fail":"fallback"' if fallback else '')), exit=exit_code)
                 self.assertEqual(proc.wait(30), 0 if fallback else 42)
-                record = self.record('result')
+                record = self.s.record('result')
                 self.assertEqual((record['status'], record['ip'], record['provider'], record['error_code'],
                                   record['message']),
                                  ('ok', '', 'kestrin', '', '') if fallback else
                                  ('blocked', '', 'kestrin', 'PROXY_BLOCKED', 'see .orlisk-launcher-error.json for details'))
-                self.assertEqual((self.record('error')['error_code'], self.record('error')['curl_exit_code']),
+                self.assertEqual((self.s.record('error')['error_code'], self.s.record('error')['curl_exit_code']),
                                  (error, exit_code))
                 self.assertEqual(os.path.isdir(os.path.join(self.s.profile, 'Default', 'Sessions')), not fallback)
                 got = self.s.received(timeout=30 if fallback else 3)
@@ -163,4 +152,4 @@ class Outcomes(DiscoveryRun):
         proc = self.start(UNLISTED % ''.join(',"k%06d":%d' % (i, i + 1) for i in range(200000)))
         self.assertEqual(proc.wait(60), 0)
         self.assertLess(time.monotonic() - start, 45)  # painting every row would take minutes
-        self.assertEqual(self.record('result')['status'], 'ok')
+        self.assertEqual(self.s.record('result')['status'], 'ok')
