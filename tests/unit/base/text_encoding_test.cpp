@@ -26,7 +26,7 @@ std::wstring collapse_replacements(const std::wstring& s) {
 TEST(TextEncoding, Tables) {
   const std::pair<std::string, std::wstring> decode[] = {
       {"", units({})}, {"\xC3\xA9\xE2\x80\x94", units({0xE9, 0x2014})}, {"\xF0\x9F\x98\x80", units({0xD83D, 0xDE00})},
-      {"\xF0\x90\x80\x80", units({0xD800, 0xDC00})},
+      {"\xF0\x90\x80\x80", units({0xD800, 0xDC00})}, {"\xF4\x8F\xBF\xBF\xE0\xA0\x80", units({0xDBFF, 0xDFFF, 0x800})},
       {std::string("a\0b", 3), units({'a', 0, 'b'})}, {"a\x80z", units({'a', 0xFFFD, 'z'})},
       {"x\xE2\x80", units({'x', 0xFFFD})}, {"\xE2\x80" "A", units({0xFFFD, 'A'})},
       {"\xC0\xAF", units({0xFFFD, 0xFFFD})}, {"\xED\xA0\x80", units({0xFFFD, 0xFFFD, 0xFFFD})},
@@ -37,7 +37,7 @@ TEST(TextEncoding, Tables) {
     EXPECT_EQ(collapse_replacements(utf8_to_wide(utf8)), collapse_replacements(utf16)) << ::testing::PrintToString(utf8);
   }
   const std::pair<std::wstring, std::string> encode[] = {
-      {units({0xD83D, 0xDE00}), "\xF0\x9F\x98\x80"}, {units({0xD83D}), "\xEF\xBF\xBD"},
+      {units({0xD83D, 0xDE00, 0xE9}), "\xF0\x9F\x98\x80\xC3\xA9"}, {units({0xD83D}), "\xEF\xBF\xBD"},
       {units({0xDE00, 'a'}), "\xEF\xBF\xBD" "a"},   {units({0, 0x2026}), std::string("\0\xE2\x80\xA6", 4)},
   };
   for (const auto& [wide, utf8] : encode) {
