@@ -32,10 +32,6 @@ class ResultRecord(unittest.TestCase):
         self.assertEqual(record_text(s.profile), PASSTHROUGH)
         with open(os.path.join(s.profile, '.orlisk-launcher-error.json')) as f:
             self.assertEqual(f.read(), 'earlier\n')
-        local = LocalAppData(self).create()
-        os.remove(s.received_path)
-        s.start(args=[])  # no profile: the local application-data folder
-        self.assertEqual(record_text(local), PASSTHROUGH)
 
     def test_degraded_start_without_a_display(self):
         s = Sandbox(self)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text_encoding.h"
+#include "launcher/command_line.h"
 #include "launcher/host_hardware.h"
 #include "support/temp_dir.h"
 
@@ -63,6 +64,9 @@ TEST(LaunchPlan, FromTheProfileFolder) {
       R"({"proxy-server":"socks5://h:1","auto-lang":true,"start-page":"https://x/","granular-storage-reset":{"websql":true}})");
   const LaunchPlan plan = plan_launch({L"--no-first-run", L"--user-data-dir=" + dir.wide()}, L"");
   EXPECT_EQ(plan.overlay_path, dir.wide() + L"\\command-line.json");
+  // The first "--user-data-dir=" with a value counts, written in lower case.
+  EXPECT_EQ(user_data_dir_from_args({L"--user-data-dir=", L"--USER-DATA-DIR=a", L"--user-data-dir=b", L"--user-data-dir=c"}),
+            L"b");
   EXPECT_TRUE(plan.overlay_read);
   EXPECT_EQ(plan.path, StartPath::discovery);
   ASSERT_EQ(plan.removals.size(), 6u);  // the start page closes the previous tabs
