@@ -316,6 +316,7 @@ class LocalAppData:
     def __init__(self, test):
         local = strict_json(wine([STAND_IN, 'info']).stdout)['local_app_data']
         self.folder = os.path.join(PREFIX, 'drive_' + local[0].lower(), *local[3:].split('\\'), 'Orlisk')
+        self.win = local + '\\Orlisk'
         shutil.rmtree(self.folder, ignore_errors=True)
         test.addCleanup(shutil.rmtree, self.folder, True)
 
