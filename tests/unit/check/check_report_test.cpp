@@ -22,6 +22,10 @@ TEST(CheckReport, NamesEachReading) {
        {R"("start":"discovery")", R"("blocks_on_failed_discovery":false)", "--geo-lat=<egress-latitude>"}},
       {R"({"proxy-server":"http://h:1","auto-geo":true})", {R"("start":"passthrough")", R"(\"http\")"}},
   };
+  // A typo is at most two edits away.
+  const std::vector<std::pair<std::string, std::string>> typos{
+      {"uto-lang", "auto-lang"}, {"xxto-lang", "auto-lang"}, {"xxxo-lang", ""}, {"auto-timzon", "auto-timezone"}};
+  EXPECT_EQ(unknown_overlay_keys(R"({"uto-lang":1,"xxto-lang":1,"xxxo-lang":1,"auto-timzon":1})"), typos);
   for (const auto& [overlay, pieces] : cases) {
     vantrel::testing::TempDir dir;
     vantrel::testing::write_file(dir.fs() / "command-line.json", overlay);
