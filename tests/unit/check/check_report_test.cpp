@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "base/text_encoding.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
@@ -34,6 +37,27 @@ TEST(CheckReport, NamesEachReading) {
     const std::string report = check_report_json(in);
     for (const std::string& piece : pieces) EXPECT_NE(report.find(piece), std::string::npos) << piece << "\n" << report;
     EXPECT_EQ(report.find("secret"), std::string::npos) << report;
+  }
+}
+
+// The check's own options come first; the rest is the launcher's, unchanged.
+TEST(CheckCommandLine, OwnOptionsFirst) {
+  // (command line, its split, what was read: flags | the rest | arguments passed on, or "error")
+  const std::tuple<std::wstring, std::vector<std::wstring>, std::string> cases[] = {
+      {L"\"c d.exe\" --json  --probe --user-data-dir=C:\\p \"a b\"",
+       {L"c d.exe", L"--json", L"--probe", L"--user-data-dir=C:\\p", L"a b"},
+       "json probe |--user-data-dir=C:\\p \"a b\"|2"},
+      {L"c.exe /? --jsonx", {L"c.exe", L"/?", L"--jsonx"}, "help |--jsonx|1"},
+      {L"c.exe --help", {L"c.exe", L"--help"}, "help ||0"},
+      {L"c.exe --json=1 x", {L"c.exe", L"--json=1", L"x"}, "json |x|error"},
+      {L"c.exe x --probe", {L"c.exe", L"x", L"--probe"}, "|x --probe|error"},
+  };
+  for (const auto& [line, argv, expected] : cases) {
+    const CheckCommandLine c = parse_check_command_line(line, argv);
+    const std::string read = std::string(c.json ? "json " : "") + (c.probe ? "probe " : "") + (c.help ? "help " : "") +
+                             "|" + wide_to_utf8(c.pass_through) + "|" +
+                             (c.usage_error.empty() ? std::to_string(c.args.size()) : "error");
+    EXPECT_EQ(read, expected) << wide_to_utf8(line);
   }
 }
 
