@@ -300,6 +300,17 @@ class RealCurlNetwork:
         self.addCleanup(self.server.close)
 
 
+def curl_double_env(folder, body, **settings):
+    """The environment that scripts the curl stand-in: `body` (written to a
+    file in `folder`) as its output, and CURL_DOUBLE_<NAME> for each setting."""
+    path = os.path.join(folder, 'curl-body')
+    with open(path, 'wb') as f:
+        f.write(body)
+    env = {'CURL_DOUBLE_' + k.upper(): str(v) for k, v in settings.items()}
+    env['CURL_DOUBLE_BODY'] = win_path(path)
+    return env
+
+
 def install_curl(test, exe):
     """Puts `exe` (or nothing, for None) at System32\\curl.exe for one test."""
     if os.path.exists(SYSTEM32_CURL):

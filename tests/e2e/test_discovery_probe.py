@@ -8,7 +8,7 @@ import os
 import re
 import unittest
 
-from harness import STAND_IN, RealCurlNetwork, Sandbox, install_curl, win_path
+from harness import STAND_IN, RealCurlNetwork, Sandbox, curl_double_env, install_curl, win_path
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -31,11 +31,8 @@ class WithCurlDouble(unittest.TestCase):
         install_curl(self, STAND_IN)
         self.log = os.path.join(Sandbox(self).root, 'curl-calls.log')
 
-    def env(self, exit_code=0, body=b'', **extra):
-        with open(self.log + '.body', 'wb') as f:
-            f.write(body)
-        return dict({'CURL_DOUBLE_LOG': win_path(self.log), 'CURL_DOUBLE_EXIT': str(exit_code),
-                     'CURL_DOUBLE_BODY': win_path(self.log + '.body')}, **{k: str(v) for k, v in extra.items()})
+    def env(self, exit_code=0, body=b'', **settings):
+        return curl_double_env(os.path.dirname(self.log), body, log=win_path(self.log), exit=exit_code, **settings)
 
     def test_command_line_and_success(self):
         got = probe(self, {'proxy-server': 'socks5://us%40r:p@ss:w0rd@198.51.100.7:1080', 'auto-lang': True},
@@ -52,20 +49,20 @@ class WithCurlDouble(unittest.TestCase):
         cases = [(7, {}, 'PROXY_UNREACHABLE', 7, None), (56, {}, 'PROXY_AUTH_FAILED', 56, None),
                  (67, {}, 'PROXY_AUTH_FAILED', 67, None), (97, {}, 'INTERNAL', 97, None),
                  (3221225477, {}, 'INTERNAL', None, None),  # a crash status reads as negative: no exit code
-                 (0, {'CURL_DOUBLE_REPEAT': 5}, 'DISCOVERY_HTTP_ERROR', 0, head + '5242880 bytes, head: "' + 'x' * 80 + '"'),
-                 (0, {'CURL_DOUBLE_STDERR': 'curl: (3) warning\r\n'}, 'DISCOVERY_HTTP_ERROR', 0,
+                 (0, {'repeat': 5}, 'DISCOVERY_HTTP_ERROR', 0, head + '5242880 bytes, head: "' + 'x' * 80 + '"'),
+                 (0, {'stderr': 'curl: (3) warning\r\n'}, 'DISCOVERY_HTTP_ERROR', 0,
                   head + '39 bytes, head: "curl: (3) warning\r\n{"ip":"203.0.113.7"}"'),
                  (None, {}, 'CURL_NOT_FOUND', None, 'curl.exe missing from System32 (Windows 10 1803+ ships it)')]
         for exit_code, extra, error, curl_exit, message in cases:
             with self.subTest(exit_code=exit_code, extra=extra):
                 if exit_code is None:
                     install_curl(self, None)
-                body = b'x' * (1 << 20) if 'CURL_DOUBLE_REPEAT' in extra else b'{"ip":"203.0.113.7"}'
+                body = b'x' * (1 << 20) if 'repeat' in extra else b'{"ip":"203.0.113.7"}'
                 got = probe(self, {'proxy-server': 'socks5://u:p@h:1', 'auto-timezone': True},
                             self.env(exit_code or 0, body, **extra), ok=False)
                 self.assertEqual((got['error_code'], got['curl_exit_code'], got['url']), (error, curl_exit, PRIMARY))
-                self.assertRegex(got['message'], '^' + re.escape(message) + '$' if message else
-                                 r'^curl exit -?\d+ against %s via socks5://u:\*\*\*@h:1 after \d+ ms$' % re.escape(PRIMARY))
+                generic = r'^curl exit -?\d+ against %s via socks5://u:\*\*\*@h:1 after \d+ ms$' % re.escape(PRIMARY)
+                self.assertRegex(got['message'], '^' + re.escape(message) + '$' if message else generic)
 
     def test_proxy_urls_that_would_add_curl_arguments_never_reach_curl(self):
         for proxy in ('socks5://u:p@203.0.113.5:1080 -o vantrel-engine.exe http://203.0.113.5/e.exe',

@@ -51,7 +51,8 @@ class PassThrough(unittest.TestCase):
             (' "--user-data-dir=PROFILE" --x', '"--user-data-dir=PROFILE" --x'),
             ('\t""\t"', '""\t"'),
             (' ' + ('x' * 99 + ' ') * (budget // 100), ('x' * 99 + ' ') * (budget // 100)),
-            (' back\\slash\\ "say \\"hi\\"" \u00e9\u2014\U0001F600', 'back\\slash\\ "say \\"hi\\"" \u00e9\u2014\U0001F600'),
+            (' back\\slash\\ "say \\"hi\\"" \u00e9\u2014\U0001F600',
+             'back\\slash\\ "say \\"hi\\"" \u00e9\u2014\U0001F600'),
         ]
         for rest, remainder in cases:
             with self.subTest(rest=rest[:40]):

@@ -8,8 +8,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (STAND_IN, Sandbox, Screenshot, Xvfb, hex_colour, host_switches, install_curl, strict_json, wine,
-                     win_path)
+from harness import (STAND_IN, Sandbox, Screenshot, Xvfb, curl_double_env, hex_colour, host_switches, install_curl,
+                     strict_json, wine)
 
 BACKGROUND, DONE, PENDING, FAILED, LISTING = (hex_colour(c) for c in ('#1E2129', '#4ADE80', '#F59E0B', '#F87171',
                                                                       '#BEC8D7'))
@@ -24,15 +24,13 @@ class DiscoveryRun(unittest.TestCase):
         self.display = Xvfb.shared()
         self.s = Sandbox(self)
         install_curl(self, STAND_IN)
-        self.body = os.path.join(self.s.root, 'body')
-        with open(self.body, 'wb') as f:
-            f.write(b'{"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris"}')
 
     def start(self, overlay, stderr=subprocess.DEVNULL, trace=False, **curl):
         """Starts the launcher in the background with the curl stand-in set up."""
         self.s.write_overlay(overlay)
-        env = {'CURL_DOUBLE_BODY': win_path(self.body), 'WINEDEBUG': 'trace+text' if trace else '-all'}
-        env.update({'CURL_DOUBLE_' + k.upper(): str(v) for k, v in curl.items()})
+        answer = b'{"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris"}'
+        env = curl_double_env(self.s.root, answer, **curl)
+        env['WINEDEBUG'] = 'trace+text' if trace else '-all'
         return self.s.launch(self.display, env, stderr)
 
     def window(self):

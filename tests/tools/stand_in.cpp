@@ -164,9 +164,7 @@ int spawn(const wchar_t* file) {
   ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
   CloseHandle(f);
   bytes.resize(got);
-  const int n = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring line(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), line.data(), n);
+  std::wstring line = vantrel::utf8_to_wide(bytes);
   line.push_back(L'\0');
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -256,10 +254,9 @@ int resources(const wchar_t* exe) {
   std::wstring manifest;
   if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24))) {
     const char* text = static_cast<const char*>(LockResource(LoadResource(m, r)));
-    const DWORD size = SizeofResource(m, r);
-    for (DWORD i = 0; i < size; ++i) manifest += static_cast<wchar_t>(static_cast<unsigned char>(text[i]));
+    manifest = vantrel::utf8_to_wide(std::string(text, SizeofResource(m, r)));
   }
-  json += json_string(manifest.c_str());
+  json += json_string(manifest);
   FreeLibrary(m);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(exe, &ignored);
