@@ -16,12 +16,20 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY
 case "$action" in
   up)
+    # One persistent server for the whole run, started before any program.
+    # A server that Wine starts by itself (as the first wineboot of a new
+    # prefix does) is not persistent: once the last program has exited it
+    # shuts the prefix down, and a program started in that moment is killed
+    # with exit code 1 and no output. So end whatever server runs, wait for
+    # it to be gone, and start ours; failing that, fail here.
+    mkdir -p "$prefix"
+    "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1
     if [ ! -f "$prefix/system.reg" ]; then
       "$WINE" wineboot -i >/dev/null 2>&1
       "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     fi
-    # -p fails when a server for this prefix already runs; that one will do.
-    "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
     # The first Windows program of a session starts Wine's background
     # services; start them here, detached from the caller's output, so that
     # they never hold a test's output pipe open.
