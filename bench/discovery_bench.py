@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Discovery start-up benchmark: runs build/windows/bench/startup_bench.exe
 under Wine on an Xvfb display with the real curl.exe, a SOCKS5 proxy and an
-HTTPS geo server on loopback, for the passthrough path and the discovery
+HTTPS geo server on loopback, with Debian's microsocks as the proxy, for the passthrough path and the discovery
 path alternating, and reports the launcher's own time on the discovery path
 (wall time minus curl's time from the result record, minus the worker's
 500 ms of pauses) against the passthrough path's.
@@ -30,9 +30,9 @@ shutil.copy(os.path.join(build, 'vantrel.exe'), app)
 shutil.copy(os.path.join(build, 'tools', 'stand_in.exe'), os.path.join(app, 'vantrel-engine.exe'))
 shutil.copy(curl, os.path.join(prefix, 'drive_c', 'windows', 'system32', 'curl.exe'))
 ca, cert, key = netfixtures.make_certificates(os.path.join(work, 'certs'))
-server = netfixtures.GeoServer(cert, key, geo_body=netfixtures.geo_json(
+server = netfixtures.GeoServer(cert, key, address=(netfixtures.geo_address(), 443), geo_body=netfixtures.geo_json(
     ip='203.0.113.7', country_code='FR', timezone='Europe/Paris', latitude=48.8566, longitude=2.3522))
-proxy = netfixtures.Socks5Proxy('bench', 'secret', {netfixtures.PRIMARY_HOST: server.port})
+proxy = netfixtures.Microsocks('bench', 'secret', {netfixtures.PRIMARY_HOST: server.address}, work)
 
 profiles = {}
 for name, overlay in (('passthrough', '{"start-page":"https://start.example/"}'),

@@ -127,6 +127,7 @@ class Xvfb:
                                       '-nolisten', 'tcp'], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for('Xvfb did not start', lambda: os.path.exists('/tmp/.X11-unix/X%d' % number)
                  or self.proc.poll() is not None, 20)
+        assert self.proc.poll() is None, 'Xvfb %s ended at its start' % self.display
         atexit.register(self.stop)
 
     def stop(self):
@@ -192,14 +193,9 @@ class Sandbox:
         line_file = os.path.join(self.root, 'command-line.txt')
         with open(line_file, 'wb') as f:
             f.write(('"%s"%s' % (win_path(self.launcher), rest)).encode('utf-8'))
-        # Exit code 3: the stand-in itself could not start the launcher (seen
-        # rarely on a fresh prefix); the launcher never ran, so try again.
-        for _ in range(3):
-            code = wine([STAND_IN, 'spawn', win_path(line_file)], display=display).returncode
-            if code != 3:
-                return code
-            time.sleep(0.5)
-        raise AssertionError('the stand-in could not start the launcher')
+        code = wine([STAND_IN, 'spawn', win_path(line_file)], display=display).returncode
+        assert code != 3, 'the stand-in could not start the launcher'
+        return code
 
     def received(self, timeout=30):
         """What the stand-in Engine recorded, waiting (bounded) for it; None
@@ -279,8 +275,9 @@ def real_curl():
 
 class RealCurlNetwork:
     """Mixin for tests through the real curl.exe: it is built (or taken from
-    the cache) once, System32 gets it, and an HTTPS geo server on loopback
-    answers for both endpoints (`self.server`, trusted through `self.env`)."""
+    the cache) once, System32 gets it, and an HTTPS geo server on port 443 of
+    a loopback address answers for both endpoints (`self.server`, trusted
+    through `self.env`)."""
 
     @classmethod
     def setUpClass(cls):
@@ -295,9 +292,19 @@ class RealCurlNetwork:
         install_curl(self, self.curl)
         ca, cert, key = self.certs
         self.env = {'CURL_CA_BUNDLE': win_path(ca)}
-        self.server = netfixtures.GeoServer(cert, key, myip_body=b'203.0.113.9\n', geo_body=netfixtures.geo_json(
-            ip='203.0.113.7', country_code='FR', timezone='Europe/Paris', latitude=48.8566, longitude=2.3522))
+        self.server = netfixtures.GeoServer(
+            cert, key, address=(netfixtures.geo_address(), 443), myip_body=b'203.0.113.9\n',
+            geo_body=netfixtures.geo_json(ip='203.0.113.7', country_code='FR', timezone='Europe/Paris',
+                                          latitude=48.8566, longitude=2.3522))
         self.addCleanup(self.server.close)
+
+    def proxy(self, hosts):
+        """microsocks (user "alice", password "s3cret") sending each endpoint
+        name of `hosts` to its address."""
+        import netfixtures
+        proxy = netfixtures.Microsocks('alice', 's3cret', hosts, os.path.join(WORK, 'hosts'))
+        self.addCleanup(proxy.close)
+        return proxy
 
 
 def curl_double_env(folder, body, **settings):

@@ -1,14 +1,15 @@
 """Loopback network fixtures for discovery tests: a test CA with a server
-certificate, an HTTPS geo-IP server, and a SOCKS5 proxy (RFC 1928 with
-user/password login, RFC 1929) that sends every host name to the local geo
-server, or refuses or stalls it, as a test says. Everything listens on
-127.0.0.1 only."""
+certificate, an HTTPS geo-IP server, Debian's microsocks as the SOCKS5 proxy
+(sending the endpoints' names to the local geo server), and a proxy that
+accepts and never answers. Everything listens on loopback addresses only."""
 import json
 import os
+import random
 import socket
 import ssl
 import subprocess
 import threading
+import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 PRIMARY_HOST = 'geoip.kestrin.net'
@@ -70,7 +71,7 @@ class GeoServer:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
         self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)
-        self.port = self.httpd.server_address[1]
+        self.address, self.port = self.httpd.server_address[:2]
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
@@ -79,105 +80,65 @@ class GeoServer:
         self.httpd.server_close()
 
 
-class Socks5Proxy:
-    """A SOCKS5 proxy on 127.0.0.1. `routes` maps a requested host name to
-    a local port, to 'refuse' (reply: connection refused) or to 'stall'
-    (accept the request and never answer)."""
+class Microsocks:
+    """Debian's microsocks, the SOCKS5 server users run, on 127.0.0.1 with a
+    user name and password. It resolves host names itself (socks5h); in a
+    mount namespace of its own it reads a private hosts file that sends each
+    name of `hosts` to its loopback address, and the machine's /etc/hosts
+    stays untouched (needs root)."""
 
-    def __init__(self, user, password, routes):
-        self.user, self.password, self.routes = user.encode(), password.encode(), routes
-        self.requested = []
-        self.sock = socket.socket()
-        self.sock.bind(('127.0.0.1', 0))
-        self.sock.listen(16)
-        self.port = self.sock.getsockname()[1]
-        self.closing = False
-        self.thread = threading.Thread(target=self._accept, daemon=True)
-        self.thread.start()
+    def __init__(self, user, password, hosts, folder):
+        os.makedirs(folder, exist_ok=True)
+        hosts_file = os.path.join(folder, 'hosts-%d' % id(self))
+        with open(hosts_file, 'w') as f:
+            f.write('127.0.0.1 localhost\n' + ''.join('%s %s\n' % (a, n) for n, a in hosts.items()))
+        self.port = free_port()
+        self.proc = subprocess.Popen(
+            ['unshare', '-m', 'sh', '-c', 'mount --bind "$0" /etc/hosts && exec "$@"', hosts_file,
+             'microsocks', '-i', '127.0.0.1', '-p', str(self.port), '-u', user, '-P', password],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        deadline = time.monotonic() + 20
+        while not listening(self.port):
+            if self.proc.poll() is not None or time.monotonic() > deadline:
+                self.close()
+                raise RuntimeError('microsocks did not listen on port %d: %s' % (
+                    self.port, self.proc.stderr.read().decode(errors='replace') or 'no message'))
+            time.sleep(0.05)
 
     def close(self):
-        self.closing = True
-        self.sock.close()
+        if self.proc.poll() is None:
+            self.proc.kill()
+        self.proc.wait(10)
+        self.proc.stderr.close()
 
-    def _accept(self):
-        while not self.closing:
+
+def stalled_proxy():
+    """A listening socket that nobody accepts: the connection is made, the
+    proxy never answers (what no real server does on purpose). Close it."""
+    s = socket.socket()
+    s.bind(('127.0.0.1', 0))
+    s.listen(8)
+    return s
+
+
+def geo_address():
+    """A loopback address whose port 443 is free, for a geo server that the
+    proxy reaches as the real endpoints are reached (HTTPS on port 443)."""
+    for _ in range(50):
+        address = '127.%d.%d.%d' % (random.randrange(64, 250), random.randrange(256), random.randrange(1, 255))
+        with socket.socket() as s:
+            s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
             try:
-                client, _ = self.sock.accept()
+                s.bind((address, 443))
             except OSError:
-                return
-            threading.Thread(target=self._serve, args=(client,), daemon=True).start()
+                continue
+        return address
+    raise RuntimeError('no free loopback address for port 443')
 
-    @staticmethod
-    def _read(sock, n):
-        data = b''
-        while len(data) < n:
-            chunk = sock.recv(n - len(data))
-            if not chunk:
-                raise ConnectionError('closed')
-            data += chunk
-        return data
 
-    def _serve(self, client):
-        try:
-            with client:
-                client.settimeout(30)
-                ver, count = self._read(client, 2)
-                methods = self._read(client, count)
-                if ver != 5 or 2 not in methods:
-                    client.sendall(b'\x05\xff')
-                    return
-                client.sendall(b'\x05\x02')
-                _, ulen = self._read(client, 2)
-                user = self._read(client, ulen)
-                plen = self._read(client, 1)[0]
-                password = self._read(client, plen)
-                if (user, password) != (self.user, self.password):
-                    client.sendall(b'\x01\x01')
-                    return
-                client.sendall(b'\x01\x00')
-                ver, cmd, _, atyp = self._read(client, 4)
-                if atyp == 3:
-                    host = self._read(client, self._read(client, 1)[0]).decode()
-                elif atyp == 1:
-                    host = socket.inet_ntoa(self._read(client, 4))
-                else:
-                    host = socket.inet_ntop(socket.AF_INET6, self._read(client, 16))
-                self._read(client, 2)
-                self.requested.append(host)
-                route = self.routes.get(host, 'refuse')
-                if route == 'stall':
-                    threading.Event().wait(30)
-                    return
-                if route == 'refuse':
-                    client.sendall(b'\x05\x05\x00\x01' + bytes(6))
-                    return
-                upstream = socket.create_connection(('127.0.0.1', route))
-                client.sendall(b'\x05\x00\x00\x01' + socket.inet_aton('127.0.0.1') + route.to_bytes(2, 'big'))
-                self._relay(client, upstream)
-        except (OSError, ConnectionError, ValueError):
-            pass
-
-    @staticmethod
-    def _relay(a, b):
-        def pump(src, dst):
-            try:
-                while True:
-                    data = src.recv(65536)
-                    if not data:
-                        break
-                    dst.sendall(data)
-            except OSError:
-                pass
-            finally:
-                try:
-                    dst.shutdown(socket.SHUT_WR)
-                except OSError:
-                    pass
-        t = threading.Thread(target=pump, args=(b, a), daemon=True)
-        t.start()
-        pump(a, b)
-        t.join(30)
-        b.close()
+def listening(port, host='127.0.0.1'):
+    with socket.socket() as s:
+        return s.connect_ex((host, port)) == 0
 
 
 def free_port():
