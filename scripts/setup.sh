@@ -11,7 +11,8 @@ PACKAGES=(
   wine64                                          # runs the Windows binaries
   xvfb imagemagick                                # windows under a virtual display, screenshots
   openssl                                         # test certificates for the HTTPS geo server
-  microsocks                                      # the demo's SOCKS5 proxy
+  microsocks                                      # the SOCKS5 proxy of the demo and the tests
+  clang libclang-rt-14-dev                        # libFuzzer targets (scripts/fuzz.sh)
 )
 
 missing=()
