@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <random>
 
 #include "base/atomic_write.h"
 #include "base/text_encoding.h"
@@ -10,13 +11,17 @@
 namespace vantrel {
 
 bool write_file_atomic(const std::wstring& target, const std::string& content) {
+  std::random_device source;
+  const std::uint64_t random = (std::uint64_t{source()} << 32) ^ source();
   // The launcher's paths use backslashes; Linux wants slashes.
   std::string final_path = wide_to_utf8(target);
-  for (char& c : final_path) {
-    if (c == '\\') c = '/';
+  std::string temp = wide_to_utf8(temporary_name_for(target, random));
+  for (std::string* path : {&final_path, &temp}) {
+    for (char& c : *path) {
+      if (c == '\\') c = '/';
+    }
   }
-  const std::string temp = final_path + ".tmp";
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   std::size_t done = 0;
   while (done < content.size()) {
@@ -34,4 +39,3 @@ bool write_file_atomic(const std::wstring& target, const std::string& content) {
 }
 
 }  // namespace vantrel
-

@@ -341,6 +341,10 @@ std::string check_report_json(const CheckInputs& in) {
   std::string j = "{\"overlay_path\":";
   j += plan.overlay_read ? json_string(wide_to_utf8(plan.overlay_path)) : "null";
   j += ",\"overlay_looked_at\":" + json_path_list(looked_at(plan));
+  // The file that exists but could not be read, and why (the launcher then keeps every default).
+  j += ",\"overlay_unreadable\":";
+  j += plan.overlay_unreadable.empty() ? "null" : "{\"path\":" + json_string(wide_to_utf8(plan.overlay_path)) +
+                                                     ",\"why\":" + json_string(plan.overlay_unreadable) + "}";
   j += ",\"user_data_dir\":" + json_string(wide_to_utf8(plan.user_data_dir));
   j += ",\"settings\":{";
   bool first = true;
@@ -401,6 +405,9 @@ std::string check_report_text(const CheckInputs& in) {
   const auto line = [&t](const std::string& s) { t += s + "\n"; };
   if (plan.overlay_read) {
     line("Overlay: " + wide_to_utf8(plan.overlay_path));
+  } else if (!plan.overlay_unreadable.empty()) {
+    line("Overlay: " + wide_to_utf8(plan.overlay_path) + " exists but could not be read (" + plan.overlay_unreadable +
+         "); the launcher keeps every setting's default.");
   } else {
     line("Overlay: none found; every setting keeps its default. Looked at:");
     for (const std::wstring& p : looked_at(plan)) line("  " + wide_to_utf8(p));

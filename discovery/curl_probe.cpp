@@ -19,9 +19,17 @@ std::string socks5h_proxy_url(const std::string& proxy_server) {
 std::string proxy_url_refusal(const std::string& proxy_server) {
   for (std::size_t i = 0; i < proxy_server.size(); ++i) {
     const auto c = static_cast<unsigned char>(proxy_server[i]);
+    const std::string byte = "proxy URL refused: byte " + std::to_string(i + 1);
     if (c <= 0x20 || c == 0x7F || c == '"') {
-      return "proxy URL refused: byte " + std::to_string(i + 1) +
-             " is a blank, tab, double quote or control character, which a URL cannot hold; curl was not run";
+      return byte + " is a blank, tab, double quote or control character, which a URL cannot hold; curl was not run";
+    }
+    // Windows hands a program that reads its arguments as ANSI text a "best
+    // fit" of other characters: a full-width quote becomes '"', other
+    // spaces a blank, a full-width hyphen '-'. curl could then split off
+    // options of the overlay's choosing, so nothing outside ASCII goes.
+    if (c >= 0x80) {
+      return byte + " is not ASCII, which Windows may change on curl's command line: percent-encode the user name "
+                    "and password, and write a non-ASCII host name in its xn-- form; curl was not run";
     }
   }
   return std::string();

@@ -35,7 +35,7 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
   plan.launcher_dir = launcher_dir;
   plan.user_data_dir = user_data_dir_from_args(args);
   plan.overlay_path = locate_overlay_file(plan.user_data_dir);
-  plan.overlay_read = platform::read_whole_file(plan.overlay_path, /*text_mode=*/true, plan.overlay_text);
+  plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable);
   if (!plan.overlay_read) plan.overlay_text.clear();
   plan.overlay = parse_persona_overlay(plan.overlay_text);
   plan.listing = build_overlay_listing(plan.overlay_text);

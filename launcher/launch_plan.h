@@ -32,6 +32,7 @@ struct LaunchPlan {
   std::wstring user_data_dir;  // from the first usable "--user-data-dir=", or empty
   std::wstring overlay_path;   // the file read (it may not exist)
   bool overlay_read = false;   // the file could be read
+  std::string overlay_unreadable;  // why a file that exists could not be read, or empty
   std::string overlay_text;
   PersonaOverlay overlay;
   OverlayListing listing;

@@ -19,4 +19,20 @@ std::wstring locate_overlay_file(const std::wstring& user_data_dir) {
   return local_overlay_path();
 }
 
+std::string crlf_to_lf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' || i + 1 == text.size() || text[i + 1] != '\n') out += text[i];
+  }
+  return out;
+}
+
+bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why) {
+  std::string bytes;
+  if (!platform::read_whole_file(path, bytes, why)) return false;
+  text = crlf_to_lf(bytes);
+  return true;
+}
+
 }  // namespace vantrel

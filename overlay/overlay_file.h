@@ -13,4 +13,12 @@ std::wstring local_overlay_path();
 // path exists (a directory of that name counts), else local_overlay_path().
 std::wstring locate_overlay_file(const std::wstring& user_data_dir);
 
+// The overlay's text: the file's bytes with every CR LF turned into LF and
+// nothing else changed (a 0x1A byte is an ordinary byte). False when the file
+// cannot be read; `why` then says why, or stays empty when there is no file.
+bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why);
+
+// Every CR LF of `text` turned into LF.
+std::string crlf_to_lf(const std::string& text);
+
 }  // namespace vantrel

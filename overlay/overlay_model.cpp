@@ -22,7 +22,11 @@ PersonaOverlay parse_persona_overlay(const std::string& text) {
   o.has_accept_language = has_field(text, "accept-language");
   o.has_timezone_override = has_field(text, "timezone-override");
   o.close_previous_tabs = scalar_is_true(extract_scalar_field(text, "close-previous-tabs"));
-  o.start_page = extract_string_field(text, "start-page");
+  // The Engine's command line cannot carry a NUL byte (process creation ends
+  // the line there): a start page ends at its first one, for the launcher
+  // and the check alike.
+  const std::string page = extract_string_field(text, "start-page");
+  o.start_page = page.substr(0, page.find('\0'));
   // Opening a chosen start page implies a fresh session.
   if (!o.start_page.empty()) o.close_previous_tabs = true;
   o.granular_storage_reset = extract_bool_object(text, "granular-storage-reset");

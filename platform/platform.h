@@ -14,10 +14,13 @@ namespace vantrel::platform {
 // A filesystem path for a UTF-16 path string (converted to UTF-8 on Linux).
 std::filesystem::path to_fs_path(const std::wstring& path);
 
-// Reads a whole file through a standard file stream (text mode turns CR LF
-// into LF on Windows). False when it cannot be opened or read, and when it is
-// too large to hold in memory; `out` is then unspecified.
-bool read_whole_file(const std::wstring& path, bool text_mode, std::string& out);
+// Reads a whole file as it is, byte for byte. A file that another program
+// holds open without sharing, or has locked (sync clients and virus scanners
+// do, for a moment), is tried again for about a second. False when it cannot
+// be read (also when it is too large to hold in memory): `out` is then
+// unspecified and `why` says why in a few words, or stays empty when there
+// is no such file.
+bool read_whole_file(const std::wstring& path, std::string& out, std::string& why);
 
 // Whether a file or a directory exists at `path` (PathFileExistsW).
 bool path_exists(const std::wstring& path);

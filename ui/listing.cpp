@@ -21,21 +21,26 @@ std::string blank_out_controls(std::string text) {
 }
 
 std::string hide_url_passwords(std::string text) {
-  // One pass that copies into a new string: linear however many URLs the
-  // (possibly hostile) text holds.
+  // A password runs from the first ":" after "://" to the last "@" before
+  // the next "://" (or the end of the text), whatever it holds: blanks,
+  // quotes and "@" included. Text after the URL that holds an "@" is hidden
+  // with it: more, never less. One pass over the text, each stretch between
+  // two "://" looked at once: linear however many URLs a (possibly hostile)
+  // text holds.
   std::string out;
   std::size_t copied = 0;
-  for (std::size_t scheme = text.find("://"); scheme != std::string::npos; scheme = text.find("://", scheme + 3)) {
+  for (std::size_t scheme = text.find("://"); scheme != std::string::npos;) {
     const std::size_t start = scheme + 3;
-    const std::size_t end = std::min(text.find_first_of(" \t\r\n\"", start), text.size());
-    if (end == start) continue;
-    const std::size_t at = text.find_last_of('@', end - 1);
-    if (at == std::string::npos || at < start) continue;
-    const std::size_t colon = text.find(':', start);
-    if (colon >= at) continue;
-    out.append(text, copied, colon + 1 - copied).append("***");
-    copied = at;
-    scheme = at - 2;  // the next search starts at the "@"
+    const std::size_t next = text.find("://", start);
+    const std::size_t end = next == std::string::npos ? text.size() : next;
+    const std::size_t colon = text.find(':', start);  // stops at `next` at the latest
+    std::size_t at = end;
+    while (colon < at && at > start && text[at - 1] != '@') --at;
+    if (colon < end && at > colon + 1 && text[at - 1] == '@') {
+      out.append(text, copied, colon + 1 - copied).append("***");
+      copied = at - 1;
+    }
+    scheme = next;
   }
   if (copied == 0) return text;
   return out.append(text, copied, std::string::npos);

@@ -48,9 +48,8 @@ std::wstring render_webgl_switches(const WebglProfile& profile) {
 std::wstring load_webgl_profile_switches(const std::string& profile_name, const std::wstring& launcher_dir) {
   if (profile_name.empty()) return std::wstring();
   std::string catalogue;
-  if (!platform::read_whole_file(launcher_dir + L"\\orlisk-webgl-profiles.json", /*text_mode=*/false, catalogue)) {
-    return std::wstring();
-  }
+  std::string why;
+  if (!platform::read_whole_file(launcher_dir + L"\\orlisk-webgl-profiles.json", catalogue, why)) return std::wstring();
   return render_webgl_switches(parse_webgl_profile(catalogue, profile_name));
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 #include <thread>
 
@@ -66,6 +68,28 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path) {
 }
 
 bool remove_empty_folder(const std::wstring& path) { return ::rmdir(to_fs_path(path).c_str()) == 0; }
+
+bool read_whole_file(const std::wstring& path, std::string& out, std::string& why) {
+  why.clear();
+  std::error_code ec;
+  const std::filesystem::path p = to_fs_path(path);
+  if (path.empty() || !std::filesystem::exists(p, ec)) return false;
+  if (std::filesystem::is_directory(p, ec)) {
+    why = "it is a folder";
+    return false;
+  }
+  try {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream contents;
+    if (in.is_open()) contents << in.rdbuf();
+    out = contents.str();
+    if (in.is_open() && !in.bad()) return true;
+    why = "it cannot be read";
+  } catch (const std::exception&) {
+    why = "it is too large to hold in memory";
+  }
+  return false;
+}
 
 std::string utc_timestamp() {
   const std::time_t now = std::time(nullptr);

@@ -58,6 +58,55 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path) {
 
 bool remove_empty_folder(const std::wstring& path) { return ::RemoveDirectoryW(path.c_str()) != FALSE; }
 
+namespace {
+// One try at reading a whole file: 0, or the system's error.
+DWORD read_once(const std::wstring& path, std::string& out) {
+  win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return ::GetLastError();
+  out.clear();
+  char chunk[65536];
+  for (DWORD got = 0;;) {
+    if (!::ReadFile(file.get(), chunk, sizeof chunk, &got, nullptr)) return ::GetLastError();
+    if (got == 0) return 0;
+    out.append(chunk, got);
+  }
+}
+}  // namespace
+
+bool read_whole_file(const std::wstring& path, std::string& out, std::string& why) {
+  why.clear();
+  if (path.empty()) return false;
+  const ULONGLONG start = ::GetTickCount64();
+  DWORD error = 0;
+  try {
+    while ((error = read_once(path, out)) == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+      if (::GetTickCount64() - start >= 1000) break;
+      ::Sleep(50);
+    }
+  } catch (const std::bad_alloc&) {
+    why = "it is too large to hold in memory";
+    return false;
+  }
+  switch (error) {
+    case 0: return true;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      why = "another program held it open without sharing, or locked it, for over a second";
+      break;
+    case ERROR_ACCESS_DENIED: {
+      const DWORD attributes = ::GetFileAttributesW(path.c_str());
+      const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+      why = folder ? "it is a folder" : "access denied";
+      break;
+    }
+    default: why = "Windows error " + std::to_string(error);
+  }
+  return false;
+}
+
 std::string utc_timestamp() {
   SYSTEMTIME t{};
   ::GetSystemTime(&t);

@@ -318,6 +318,16 @@ def curl_double_env(folder, body, **settings):
     return env
 
 
+def hold_open(test, path, ms):
+    """Another program (the stand-in) holds `path` open without sharing for
+    `ms` milliseconds, from the moment this returns."""
+    holder = subprocess.Popen([WINE, STAND_IN, 'hold', win_path(path), str(ms)], env=wine_env(),
+                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    for cleanup in (holder.wait, holder.stdout.close, holder.kill):
+        test.addCleanup(cleanup)
+    assert holder.stdout.readline().strip() == b'held'
+
+
 def install_curl(test, exe):
     """Puts `exe` (or nothing, for None) at System32\\curl.exe for one test."""
     if os.path.exists(SYSTEM32_CURL):

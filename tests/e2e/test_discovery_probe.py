@@ -18,7 +18,7 @@ FALLBACK = 'https://%s/myip' % netfixtures.FALLBACK_HOST
 def probe(test, overlay, env, ok=True, password=None):
     """The check's probe report; the check itself leaves every file as it was."""
     s = Sandbox(test)
-    s.write_overlay(json.dumps(overlay))
+    s.write_overlay(json.dumps(overlay, ensure_ascii=False))
     before = s.files()
     report, text = s.report(['--probe', s.profile_arg], env, expect=0 if ok else 3)
     test.assertEqual(s.files(), before)
@@ -66,7 +66,9 @@ class WithCurlDouble(unittest.TestCase):
 
     def test_proxy_urls_that_would_add_curl_arguments_never_reach_curl(self):
         for proxy in ('socks5://u:p@203.0.113.5:1080 -o vantrel-engine.exe http://203.0.113.5/e.exe',
-                      'socks5://h:1\t-K \\\\host\\share\\c.txt', 'socks5://h:1" -m 0'):
+                      'socks5://h:1\t-K \\\\host\\share\\c.txt', 'socks5://h:1" -m 0',
+                      # Windows' best fit turns these into '"', blanks and '-' for an ANSI program.
+                      'socks5://h:1\uff02\u3000\uff0do\u2002x', 'socks5://u:p\u2003\uff0dK@h:1'):
             for overlay in ({'proxy-server': proxy}, {'chrome-command-line': {'--proxy-server': proxy}}):
                 with self.subTest(proxy=proxy, overlay=list(overlay)):
                     got = probe(self, dict(overlay, **{'auto-timezone': True}), self.env(0, b'{"ip":"203.0.113.7"}'),

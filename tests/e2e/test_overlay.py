@@ -3,7 +3,7 @@ What was read shows in the start page the Engine receives."""
 import os
 import unittest
 
-from harness import LocalAppData, Sandbox
+from harness import LocalAppData, Sandbox, hold_open, win_path
 
 # An overlay whose reading is visible: a start page.
 MARKER = '{"start-page":"https://%s.example/","device-memory":1,"hardware-concurrency":1,"speech-voices":1}'
@@ -32,6 +32,21 @@ class OverlayLocation(unittest.TestCase):
                 self.assertEqual(s.start(args=args)['argv'][-1], page)
 
 
+    def test_an_overlay_held_open_by_another_program(self):
+        # Held for a moment, it is read all the same; held longer, every
+        # default holds and the check says why.
+        s = Sandbox(self)
+        s.write_overlay(MARKER % 'held')
+        overlay = os.path.join(s.profile, 'command-line.json')
+        hold_open(self, overlay, 600)
+        self.assertEqual(s.start()['argv'][-1], 'https://held.example/')
+        hold_open(self, overlay, 60000)
+        report = s.report([s.profile_arg])[0]
+        self.assertEqual((report['overlay_path'], report['overlay_unreadable'], report['settings']['start-page']['value']),
+                         (None, {'path': win_path(overlay), 'why': 'another program held it open without sharing, '
+                                                                  'or locked it, for over a second'}, ''))
+
+
 class HostileOverlays(unittest.TestCase):
     def test_huge_and_malformed_overlays_still_start(self):
         body = ''.join('"k%d":"%s",' % (i, 'v' * 1000) for i in range(64 * 1024))  # 64 MiB
@@ -42,6 +57,7 @@ class HostileOverlays(unittest.TestCase):
             (b'{' * (1 << 20) + b'"chrome-command-line":' + b'{' * 100000, 'chrome://version'),
             (b'\xef\xbb\xbf{"lang":"\x00\xff\xc3",\r\n"start-page":"https://x.example/\xff"}',
              'https://x.example/\ufffd'),
+            (b'{"_":"\x1a",\r\n"start-page":"https://after.example/"}', 'https://after.example/'),  # 0x1A ends nothing
         ]
         for overlay, page in cases:
             with self.subTest(size=len(overlay)):

@@ -1,12 +1,13 @@
 """The passthrough and degraded starts: result record, switches, WebGL
 profiles and profile hygiene, as the Engine and the files see them."""
+import glob
 import os
 import re
 import stat
 import subprocess
 import unittest
 
-from harness import (PROFILE_TREE, STAND_IN, WINE, LocalAppData, Sandbox, host_switches, make_tree, present,
+from harness import (PROFILE_TREE, WINE, LocalAppData, Sandbox, hold_open, host_switches, make_tree, present,
                      strict_json, wine_env, win_path)
 
 RECORD = ('{"schema":1,"ts":"TS","status":"%s","ip":"","timezone":"","country_code":"","lat":"","lng":"","lang":"",'
@@ -57,7 +58,34 @@ class ResultRecord(unittest.TestCase):
             os.remove(s.received_path)
         with open(path) as f:
             self.assertEqual(f.read(), 'old\n')
-        self.assertFalse(os.path.exists(path + '.tmp') or os.path.exists(missing))
+        self.assertFalse(glob.glob(path + '*.tmp') or os.path.exists(missing))
+
+    def test_nothing_planted_beside_the_record_receives_it_or_stops_it(self):
+        # An entry under the old temporary name: a link to a file outside the
+        # profile, a folder, a read-only file. The planted "ok" record goes.
+        for plant in ('link', 'folder', 'read-only'):
+            with self.subTest(plant=plant):
+                s = Sandbox(self)
+                outside = os.path.join(s.root, 'outside.txt')
+                with open(outside, 'w') as f:
+                    f.write('theirs\n')
+                path = os.path.join(s.profile, '.orlisk-launcher-result.json')
+                with open(path, 'w') as f:
+                    f.write('{"status":"ok","ip":"198.51.100.66"}\n')
+                temporary = path + '.tmp'
+                if plant == 'link':
+                    os.symlink(outside, temporary)
+                elif plant == 'folder':
+                    os.makedirs(temporary)
+                else:
+                    with open(temporary, 'w') as f:
+                        f.write('x')
+                    os.chmod(temporary, stat.S_IRUSR)
+                s.start()
+                self.assertEqual(record_text(s.profile), PASSTHROUGH)
+                with open(outside) as f:
+                    self.assertEqual(f.read(), 'theirs\n')
+                self.assertEqual(glob.glob(path + '*.tmp'), [temporary])
 
 
 class Switches(unittest.TestCase):
@@ -68,11 +96,17 @@ class Switches(unittest.TestCase):
                  ('C:\\\\start\\\\', ['C:\\start\\']), ('https://x.example/\\\\\\"q', ['https://x.example/\\"q'])]
         # A page that the Engine could take for a switch stands behind "--".
         cases += [(page, ['--', page]) for page in ('--proxy-server=direct://', '/remote-debugging-port=9222', ' --x')]
+        # The Engine's command line cannot hold a NUL byte: the page ends there.
+        cases += [('https://n.example/\0 --evil', ['https://n.example/'])]
         for json_value, tail in cases:
             with self.subTest(page=tail[-1]):
-                got = Sandbox(self).start('{"start-page":"%s","device-memory":1,"hardware-concurrency":1,'
-                                          '"speech-voices":1}' % json_value)
+                s = Sandbox(self)
+                s.write_overlay('{"start-page":"%s","device-memory":1,"hardware-concurrency":1,'
+                                '"speech-voices":1}' % json_value)
+                report = s.report([s.profile_arg])[0]
+                got = s.start()
                 self.assertEqual(got['argv'][5:], tail)
+                self.assertEqual(report['engine_command_line'], got['command_line'])  # the check agrees
 
     def test_webgl_profile_from_the_catalogue(self):
         catalogue = ('{"profiles":{"nv":{"gpu-vendor":"NVIDIA Corporation","_note":"x",'
@@ -93,12 +127,7 @@ class ProfileHygiene(unittest.TestCase):
     def test_locked_file_does_not_stop_later_deletions(self):
         s = Sandbox(self)
         make_tree(s.profile, PROFILE_TREE)
-        holder = subprocess.Popen([WINE, STAND_IN, 'hold', win_path(os.path.join(s.profile, 'Default', 'Current Session')),
-                                   '60000'], env=wine_env(), stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
-        for cleanup in (holder.wait, holder.stdout.close, holder.kill):
-            self.addCleanup(cleanup)
-        self.assertEqual(holder.stdout.readline().strip(), b'held')
+        hold_open(self, os.path.join(s.profile, 'Default', 'Current Session'), 60000)
         s.start('{"start-page":"https://x.example/","granular-storage-reset":{"cookies":true}}')
         self.assertEqual(present(s.profile, ['Default/Current Session', 'Default/Last Tabs', 'Default/Sessions',
                                              'Default/Cookies', 'Default/Network/Cookies-journal']),

@@ -26,7 +26,8 @@ std::string settings(const PersonaOverlay& o) {
 }
 
 TEST(PersonaOverlay, Readings) {
-  const std::pair<const char*, const char*> cases[] = {
+  using namespace std::string_literals;
+  const std::pair<std::string, const char*> cases[] = {
       {"", "proxy= fail=block"},
       {R"({"webrtc-no-leak":true,"on-proxy-fail":"fallback"})", "proxy= fail=fallback noleak"},
       {R"({"webrtc-no-leak":"1","on-proxy-fail":"Fallback","auto-geo":"true","auto-lang":1})",
@@ -34,6 +35,9 @@ TEST(PersonaOverlay, Readings) {
       {R"({"webrtc-no-leak":"TRUE","auto-timezone":2,"auto-geo":yes,"on-proxy-fail":1})", "proxy= fail=block"},
       {R"({"start-page":"https:\/\/x\/\"q","close-previous-tabs":false})", "proxy= fail=block tabs page=https://x/\"q"},
       {R"({"start-page":"","close-previous-tabs":1})", "proxy= fail=block tabs"},
+      // A start page ends at a NUL byte, as the Engine's command line would.
+      {"{\"start-page\":\"https://x/\0 --y\"}"s, "proxy= fail=block tabs page=https://x/"},
+      {"{\"start-page\":\"\0x\"}"s, "proxy= fail=block"},
       {R"({"proxy-server":"socks5://top:1","chrome-command-line":{"--proxy-server":"socks5://cl:2"}})",
        "proxy=socks5://top:1 fail=block"},
       {R"({"proxy-server":null,"chrome-command-line":{"--proxy-server":"socks5://cl:2"}})",

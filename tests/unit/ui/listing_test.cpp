@@ -38,8 +38,10 @@ TEST(HideUrlPasswords, Table) {
       {"socks5://u:p@ss:w0rd@h:1", "socks5://u:***@h:1"}, {"socks5://u@h:1080", "socks5://u@h:1080"},
       {"socks5://h:1080", "socks5://h:1080"},             {"socks5://u:@h", "socks5://u:***@h"},
       {"a http://x:y@h b https://v:w@k", "a http://x:***@h b https://v:***@k"},
-      {"--proxy-server=\"socks5://u:pw@h\" x@y", "--proxy-server=\"socks5://u:***@h\" x@y"},
-      {"no url: a@b", "no url: a@b"},                     {"://", "://"},
+      // Whatever the password holds; text after the URL with an "@" goes with it.
+      {"socks5://anna:hunter 2@h:1", "socks5://anna:***@h:1"}, {"\"socks5://a:b\"c@h\"", "\"socks5://a:***@h\""},
+      {"--proxy-server=\"socks5://u:pw@h\" x@y", "--proxy-server=\"socks5://u:***@y"},
+      {"no url: a@b", "no url: a@b"},                     {"://", "://"}, {"s://u@:1 s://h:1", "s://u@:1 s://h:1"},
   };
   for (const auto& [text, hidden] : cases) EXPECT_EQ(hide_url_passwords(text), hidden) << text;
 }
