@@ -370,6 +370,7 @@ std::string check_report_json(const CheckInputs& in) {
   j += ",\"engine_path\":" + json_string(wide_to_utf8(in.engine_path));
   j += ",\"engine_found\":" + flag_json(in.engine_found);
   j += ",\"engine_command_line\":" + json_string(wide_to_utf8(checked_engine_command_line(in)));
+  j += std::string(",\"profile_in_use\":") + (plan.profile_in_use ? "true" : "false");
   j += ",\"would_delete\":" + json_path_list(in.preview.removed);
   j += ",\"links_kept\":" + json_path_list(in.preview.kept_links);
   if (in.probe != nullptr) {
@@ -441,7 +442,9 @@ std::string check_report_text(const CheckInputs& in) {
   line(std::string("Engine command line") + (discovery ? " (<egress-...> marks values discovery derives):" : ":"));
   line("  " + wide_to_utf8(checked_engine_command_line(in)));
   line("");
-  if (in.preview.removed.empty()) {
+  if (plan.profile_in_use) {
+    line("Profile hygiene would delete nothing: the profile is in use (a running Engine holds its lockfile).");
+  } else if (in.preview.removed.empty()) {
     line("Profile hygiene would delete nothing.");
   } else {
     line("Profile hygiene would delete:");

@@ -49,6 +49,13 @@ void finish_probe(ProbeResult& result, std::int32_t exit_code, std::uint64_t ela
 // reads its merged standard output and error. A proxy URL that
 // proxy_url_refusal rejects fails with INTERNAL before curl runs. Blocks until curl has exited
 // (curl's own --max-time bounds it). Every failure comes back in the result.
+// curl inherits its output pipe and no other handle, and runs in a job
+// object of this process that ends it when the process ends, however the
+// process ends: no curl outlives the program that started it.
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url);
+
+// Ends every curl that run_curl_probe started and that still runs (after a
+// cancel: the user said stop); the probe then fails and returns.
+void end_curl_probes();
 
 }  // namespace vantrel

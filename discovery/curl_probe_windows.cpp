@@ -1,5 +1,5 @@
 // The Windows side of the curl probe: locating curl.exe, the pipe, the
-// hidden child process and the reading of its output.
+// hidden child process in its job, and the reading of its output.
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -17,7 +17,60 @@ ProbeResult failed(ErrorCode code, const std::string& message) {
   r.message = message;
   return r;
 }
+
+// The job that every curl of this process runs in. Its one handle lives as
+// long as the process: when the process ends, normally, after a cancel, or
+// killed by its caller, the system closes it and kills what runs in it.
+HANDLE probe_job() {
+  static const win::ScopedHandle job([] {
+    HANDLE created = ::CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (created != nullptr &&
+        !::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      ::CloseHandle(created);
+      created = nullptr;
+    }
+    return created;
+  }());
+  return job.get();
+}
+
+// The attribute list that lets a child inherit exactly one handle.
+class OneInheritedHandle {
+ public:
+  explicit OneInheritedHandle(HANDLE handle) : handle_(handle) {
+    SIZE_T size = 0;
+    ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    buffer_.resize(size);
+    list_ = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+    if (size == 0 || !::InitializeProcThreadAttributeList(list_, 1, 0, &size)) {
+      list_ = nullptr;
+      return;
+    }
+    if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_, sizeof handle_, nullptr,
+                                     nullptr)) {
+      ::DeleteProcThreadAttributeList(list_);
+      list_ = nullptr;
+    }
+  }
+  ~OneInheritedHandle() {
+    if (list_ != nullptr) ::DeleteProcThreadAttributeList(list_);
+  }
+  OneInheritedHandle(const OneInheritedHandle&) = delete;
+  OneInheritedHandle& operator=(const OneInheritedHandle&) = delete;
+  LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
+
+ private:
+  HANDLE handle_;
+  std::vector<unsigned char> buffer_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
 }  // namespace
+
+void end_curl_probes() {
+  if (probe_job() != nullptr) ::TerminateJobObject(probe_job(), 1);
+}
 
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url) {
   const std::string refusal = proxy_url_refusal(proxy_server);
@@ -30,12 +83,14 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   if (!::PathFileExistsW(curl.c_str())) {
     return failed(ErrorCode::curl_not_found, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
   }
+  if (probe_job() == nullptr) return failed(ErrorCode::internal, "CreateJobObject failed; curl was not run");
   const std::wstring line = curl_command_line(curl, proxy_server, url);
   std::vector<wchar_t> buffer(line.begin(), line.end());
   buffer.push_back(L'\0');
 
   // One pipe for standard output and standard error. Only the write end is
-  // inherited: the read end must not keep the pipe open in curl.
+  // inheritable, and curl inherits it alone: no handle that the launcher's
+  // caller let it inherit reaches curl.
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE read_raw = nullptr;
   HANDLE write_raw = nullptr;
@@ -45,28 +100,41 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   win::ScopedHandle read_end(read_raw);
   win::ScopedHandle write_end(write_raw);
   ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
+  const OneInheritedHandle inherit_only(write_end.get());
+  if (inherit_only.get() == nullptr) return failed(ErrorCode::internal, "InitializeProcThreadAttributeList failed");
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = write_end.get();
-  startup.hStdError = write_end.get();
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof(startup);
+  startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+  startup.StartupInfo.wShowWindow = SW_HIDE;
+  startup.StartupInfo.hStdInput = nullptr;
+  startup.StartupInfo.hStdOutput = write_end.get();
+  startup.StartupInfo.hStdError = write_end.get();
+  startup.lpAttributeList = inherit_only.get();
   PROCESS_INFORMATION info{};
   const ULONGLONG start = ::GetTickCount64();
-  const BOOL created = ::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &startup, &info);
+  // Suspended until it is in the job, so that not one instruction of curl
+  // runs outside it.
+  const BOOL created = ::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                        nullptr, &startup.StartupInfo, &info);
   // curl now holds the only write handle: the reads below end when it exits.
   write_end.reset();
   if (!created) return failed(ErrorCode::internal, "CreateProcess(curl.exe) failed");
   win::ScopedHandle process(info.hProcess);
   win::ScopedHandle thread(info.hThread);
+  if (!::AssignProcessToJobObject(probe_job(), process.get())) {
+    ::TerminateProcess(process.get(), 1);
+    return failed(ErrorCode::internal, "AssignProcessToJobObject failed; curl was not run");
+  }
+  ::ResumeThread(thread.get());
 
+  // Read until the pipe says that curl closed it: a read of zero bytes is a
+  // write of zero bytes by curl, not the end.
   ProbeOutput output;
   char chunk[1024];
   DWORD got = 0;
-  while (::ReadFile(read_end.get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) output.append(chunk, got);
+  while (::ReadFile(read_end.get(), chunk, sizeof(chunk), &got, nullptr)) output.append(chunk, got);
   read_end.reset();
 
   ::WaitForSingleObject(process.get(), INFINITE);

@@ -40,6 +40,9 @@ void run_discovery(const DiscoveryContext& context) {
   hooks.report({Kind::probing, endpoints.primary_host});
   ProbeResult result = hooks.probe(o.proxy_server, endpoints.primary_url());
   std::string last_url = endpoints.primary_url();
+  // After a cancel nothing more goes through the proxy and nothing is
+  // recorded: the user said stop.
+  if (hooks.cancelled()) return;
 
   // Only the WebRTC address can come from the fallback's bare answer.
   if (result.error_code != ErrorCode::none && !o.auto_geo && !o.auto_lang && !o.auto_timezone) {
@@ -48,6 +51,7 @@ void run_discovery(const DiscoveryContext& context) {
     result = hooks.probe(o.proxy_server, endpoints.fallback_url());
     result.elapsed_ms += primary_ms;
     last_url = endpoints.fallback_url();
+    if (hooks.cancelled()) return;
   }
 
   outcome.ip = result.ip;

@@ -40,9 +40,13 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
   plan.overlay = parse_persona_overlay(plan.overlay_text);
   plan.listing = build_overlay_listing(plan.overlay_text);
   plan.path = choose_start_path(plan.overlay);
-  if (plan.overlay.close_previous_tabs) plan.removals = previous_tabs_removals(plan.user_data_dir);
-  for (Removal& r : granular_storage_removals(plan.user_data_dir, plan.overlay.granular_storage_reset)) {
-    plan.removals.push_back(std::move(r));
+  plan.profile_in_use =
+      !plan.user_data_dir.empty() && platform::held_open_elsewhere(plan.user_data_dir + L"\\lockfile");
+  if (!plan.profile_in_use) {
+    if (plan.overlay.close_previous_tabs) plan.removals = previous_tabs_removals(plan.user_data_dir);
+    for (Removal& r : granular_storage_removals(plan.user_data_dir, plan.overlay.granular_storage_reset)) {
+      plan.removals.push_back(std::move(r));
+    }
   }
   plan.webgl_switches = load_webgl_profile_switches(plan.overlay.webgl_profile, launcher_dir);
   return plan;

@@ -37,6 +37,8 @@ struct LaunchPlan {
   PersonaOverlay overlay;
   OverlayListing listing;
   StartPath path = StartPath::passthrough;
+  // A running Engine holds the profile's "lockfile": nothing is removed from under it.
+  bool profile_in_use = false;
   std::vector<Removal> removals;  // the previous tabs (when asked for), then the storage categories
   std::wstring webgl_switches;    // the named profile's switches, or empty
 };

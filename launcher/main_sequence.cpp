@@ -13,6 +13,7 @@
 #include "base/atomic_write.h"
 #include "base/scoped_handle.h"
 #include "base/text_encoding.h"
+#include "discovery/curl_probe.h"
 #include "discovery/worker_thread.h"
 #include "launcher/command_line.h"
 #include "launcher/engine_launch.h"
@@ -67,9 +68,16 @@ struct Run {
   }
 
   // The start without discovery when the progress window (or its worker) is
-  // not available: record first, then hygiene, switches and the start.
+  // not available: record first, then hygiene, switches and the start. An
+  // overlay that blocks on a failed discovery is blocked here too: without
+  // its derived values the persona would go online with the host's time zone
+  // and its real WebRTC address, which is what "block" exists to prevent.
   ExitCode degraded(const std::string& message) const {
     const DiscoveryOutcome nothing;
+    if (plan.overlay.on_proxy_fail == OnProxyFail::block) {
+      write_result(RunStatus::blocked, 0, ErrorCode::dialog_init_failed, message, nothing);
+      return ExitCode::blocked;
+    }
     write_result(RunStatus::degraded, 0, ErrorCode::dialog_init_failed, message, nothing);
     clean_profile();
     return start(SwitchForm::degraded, nothing);
@@ -129,7 +137,9 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
     }
     context.release();  // the worker owns it now
     run_message_loop();
-    // A worker still probing after a cancel is left to end with the process.
+    // After a cancel the probe in flight is ended, not waited for; the worker
+    // then stops without probing further or writing a record.
+    if (window->cancelled()) end_curl_probes();
     ::WaitForSingleObject(worker.get(), 6000);
     if (window->cancelled()) return ExitCode::started;
   }  // the window's fonts and the worker's handle are released here

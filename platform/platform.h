@@ -22,6 +22,12 @@ std::filesystem::path to_fs_path(const std::wstring& path);
 // is no such file.
 bool read_whole_file(const std::wstring& path, std::string& out, std::string& why);
 
+// Whether another program holds the file at `path` open so that it may be
+// neither written nor deleted meanwhile (a running Chromium-based Engine holds
+// its profile's "lockfile" so, sharing only reading). Asks for delete access
+// and writes nothing. False when the file is missing or free.
+bool held_open_elsewhere(const std::wstring& path);
+
 // Whether a file or a directory exists at `path` (PathFileExistsW).
 bool path_exists(const std::wstring& path);
 

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake make g++ python3                          # native build, test driver
+  cmake make g++ python3 procps                   # native build, test driver (pgrep)
   googletest libgtest-dev                         # unit tests (built from source here)
   g++-mingw-w64-x86-64-posix mingw-w64-tools      # the Windows cross compiler
   wine64                                          # runs the Windows binaries

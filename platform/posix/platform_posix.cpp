@@ -24,6 +24,9 @@ std::filesystem::path to_fs_path(const std::wstring& path) {
   return std::filesystem::path(utf8);
 }
 
+// Linux has no share modes: nothing is held open that way.
+bool held_open_elsewhere(const std::wstring&) { return false; }
+
 bool path_exists(const std::wstring& path) {
   std::error_code ec;
   return !path.empty() && std::filesystem::exists(to_fs_path(path), ec);

@@ -12,6 +12,14 @@ namespace vantrel::platform {
 
 std::filesystem::path to_fs_path(const std::wstring& path) { return std::filesystem::path(path); }
 
+bool held_open_elsewhere(const std::wstring& path) {
+  const HANDLE raw = ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  const DWORD error = ::GetLastError();
+  const win::ScopedHandle file(raw);
+  return !file.valid() && error == ERROR_SHARING_VIOLATION;
+}
+
 bool path_exists(const std::wstring& path) { return !path.empty() && ::PathFileExistsW(path.c_str()) != FALSE; }
 
 std::wstring local_app_data_dir() {

@@ -188,12 +188,15 @@ class Sandbox:
         assert got is not None, 'the Engine did not start'
         return got
 
-    def run_exact(self, rest, display=None):
-        """Runs the launcher with the exact command line '"<launcher>"' + rest."""
+    def run_exact(self, rest, display=None, program=None, held=None, env=None):
+        """Runs the launcher (or `program`) with the exact command line
+        '"<program>"' + rest, from a caller that lets it inherit a handle of
+        `held` (a file it opens without sharing) when given."""
         line_file = os.path.join(self.root, 'command-line.txt')
         with open(line_file, 'wb') as f:
-            f.write(('"%s"%s' % (win_path(self.launcher), rest)).encode('utf-8'))
-        code = wine([STAND_IN, 'spawn', win_path(line_file)], display=display).returncode
+            f.write(('"%s"%s' % (win_path(program or self.launcher), rest)).encode('utf-8'))
+        code = wine([STAND_IN, 'spawn', win_path(line_file)] + ([win_path(held)] if held else []), display=display,
+                    env=env).returncode
         assert code != 3, 'the stand-in could not start the launcher'
         return code
 
@@ -316,6 +319,14 @@ def curl_double_env(folder, body, **settings):
     env = {'CURL_DOUBLE_' + k.upper(): str(v) for k, v in settings.items()}
     env['CURL_DOUBLE_BODY'] = win_path(path)
     return env
+
+
+def curl_gone(marker, seconds=10):
+    """Waits (bounded) until no curl.exe whose command line holds `marker`
+    runs; fails when one still does."""
+    wait_for('a curl.exe (%s) still runs' % marker,
+             lambda: subprocess.run(['pgrep', '-f', 'curl.exe .*' + marker], stdout=subprocess.DEVNULL).returncode == 1,
+             seconds)
 
 
 def hold_open(test, path, ms):

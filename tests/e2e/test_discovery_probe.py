@@ -6,9 +6,11 @@ HTTPS geo server."""
 import json
 import os
 import re
+import subprocess
 import unittest
 
-from harness import STAND_IN, RealCurlNetwork, Sandbox, curl_double_env, install_curl, win_path
+from harness import (STAND_IN, WINE, RealCurlNetwork, Sandbox, curl_double_env, curl_gone, install_curl, wait_for,
+                     win_path, wine_env)
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -76,6 +78,26 @@ class WithCurlDouble(unittest.TestCase):
                     self.assertFalse(os.path.exists(self.log))
                     self.assertEqual((got['error_code'], got['curl_exit_code']), ('INTERNAL', None))
                     self.assertRegex(got['message'], r'^proxy URL refused: byte \d+ ')
+
+
+    def test_curl_gets_no_other_handle_and_never_outlives_the_check(self):
+        # A caller lets the check inherit a handle of its own: curl does not
+        # get it. A check killed during its probe takes its curl with it.
+        s = Sandbox(self)
+        marker = os.path.basename(s.root).replace('_', '-')
+        s.write_overlay(json.dumps({'proxy-server': 'socks5://u:p@%s:1' % marker, 'auto-timezone': True}))
+        held = os.path.join(s.root, 'caller-file.log')
+        self.assertEqual(s.run_exact(' --probe ' + s.profile_arg, program=s.check, held=held,
+                                     env=self.env(0, b'{"ip":"203.0.113.7"}')), 0)
+        with open(self.log) as f:
+            self.assertEqual(json.loads(f.readlines()[-1]), 'inherited: nothing')
+        check = subprocess.Popen([WINE, s.check, '--probe', s.profile_arg], env=wine_env(extra=self.env(delay_ms=60000)),
+                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: check.poll() is None and check.kill())
+        wait_for('curl did not start', lambda: len(open(self.log).readlines()) == 3, 30)
+        check.kill()
+        check.wait(30)
+        curl_gone(marker)
 
 
 class WithRealCurl(RealCurlNetwork, unittest.TestCase):

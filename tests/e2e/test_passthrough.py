@@ -34,16 +34,26 @@ class ResultRecord(unittest.TestCase):
         with open(os.path.join(s.profile, '.orlisk-launcher-error.json')) as f:
             self.assertEqual(f.read(), 'earlier\n')
 
-    def test_degraded_start_without_a_display(self):
-        s = Sandbox(self)
-        with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w') as f:
-            f.write('{"p":{"gl":"x"}}')
-        make_tree(s.profile, ['Default/Last Session'])
-        got = s.start('{"auto-lang":true,"proxy-server":"socks5://127.0.0.1:9","webgl-profile":"p",'
-                      '"start-page":"https://d.example/"}')
-        self.assertEqual(record_text(s.profile), DEGRADED)
-        self.assertEqual(got['command_line'], s.expected_engine_line(s.profile_arg, host_switches() + ' "https://d.example/"'))
-        self.assertEqual(present(s.profile, ['Default/Last Session']), set())
+    def test_without_a_display_fallback_starts_degraded_and_block_blocks(self):
+        for fail in ('fallback', 'block'):
+            with self.subTest(on_proxy_fail=fail):
+                s = Sandbox(self)
+                with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w') as f:
+                    f.write('{"p":{"gl":"x"}}')
+                make_tree(s.profile, ['Default/Last Session'])
+                s.write_overlay('{"auto-lang":true,"proxy-server":"socks5://127.0.0.1:9","webgl-profile":"p",'
+                                '"start-page":"https://d.example/","on-proxy-fail":"%s"}' % fail)
+                self.assertEqual(s.run([s.profile_arg]), 0 if fail == 'fallback' else 42)
+                got = s.received(timeout=30 if fail == 'fallback' else 3)
+                if fail == 'fallback':
+                    self.assertEqual(record_text(s.profile), DEGRADED)
+                    self.assertEqual(got['command_line'], s.expected_engine_line(
+                        s.profile_arg, host_switches() + ' "https://d.example/"'))
+                else:
+                    self.assertEqual(record_text(s.profile), DEGRADED.replace('"degraded"', '"blocked"'))
+                    self.assertIsNone(got)
+                self.assertEqual(present(s.profile, ['Default/Last Session']), set() if fail == 'fallback' else
+                                 {'Default/Last Session'})
 
     def test_unwritable_record_is_left_alone_and_the_engine_starts(self):
         s = Sandbox(self)
@@ -132,6 +142,21 @@ class ProfileHygiene(unittest.TestCase):
         self.assertEqual(present(s.profile, ['Default/Current Session', 'Default/Last Tabs', 'Default/Sessions',
                                              'Default/Cookies', 'Default/Network/Cookies-journal']),
                          {'Default/Current Session'})
+
+    def test_a_profile_in_use_is_not_cleaned(self):
+        # A running Engine holds its "lockfile"; one left by a crash is free.
+        for held in (True, False):
+            with self.subTest(held=held):
+                s = Sandbox(self)
+                make_tree(s.profile, ['Default/Last Session', 'Default/Cookies', 'lockfile'])
+                if held:
+                    hold_open(self, os.path.join(s.profile, 'lockfile'), 60000)
+                overlay = '{"close-previous-tabs":true,"granular-storage-reset":{"cookies":true}}'
+                s.write_overlay(overlay)
+                report = s.report([s.profile_arg])[0]
+                self.assertEqual((report['profile_in_use'], len(report['would_delete'])), (held, 0 if held else 2))
+                s.start()
+                self.assertEqual(len(present(s.profile, ['Default/Last Session', 'Default/Cookies'])), 2 if held else 0)
 
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)

@@ -8,8 +8,8 @@ import subprocess
 import time
 import unittest
 
-from harness import (STAND_IN, Sandbox, Screenshot, Xvfb, curl_double_env, hex_colour, host_switches, install_curl,
-                     strict_json, wine)
+from harness import (STAND_IN, Sandbox, Screenshot, Xvfb, curl_double_env, curl_gone, hex_colour, host_switches,
+                     install_curl, strict_json, wait_for, win_path, wine)
 
 BACKGROUND, DONE, PENDING, FAILED, LISTING = (hex_colour(c) for c in ('#1E2129', '#4ADE80', '#F59E0B', '#F87171',
                                                                       '#BEC8D7'))
@@ -111,19 +111,34 @@ class Painting(DiscoveryRun):
 
 class Outcomes(DiscoveryRun):
     def test_cancel_while_probing(self):
-        with open(os.path.join(self.s.profile, '.orlisk-launcher-result.json'), 'w') as f:
-            f.write('earlier\n')
-        os.makedirs(os.path.join(self.s.profile, 'Default', 'Sessions'))
-        proc = self.start(UNLISTED % ',"start-page":"https://x.example/"', delay_ms=20000)
-        self.window()
-        self.assertEqual(wine([STAND_IN, 'close', 'VantrelLauncher', '5000'], display=self.display).returncode, 0)
-        start = time.monotonic()
-        self.assertEqual(proc.wait(30), 0)
-        self.assertLess(time.monotonic() - start, 14)  # the worker's probe would take 20 s
-        self.assertIsNone(self.s.received(timeout=3))
-        with open(os.path.join(self.s.profile, '.orlisk-launcher-result.json')) as f:
-            self.assertEqual(f.read(), 'earlier\n')
-        self.assertTrue(os.path.isdir(os.path.join(self.s.profile, 'Default', 'Sessions')))
+        # A slow probe, and a failing primary probe where the fallback is
+        # allowed: after the close no further request, no record, nothing
+        # deleted, no Engine, and the curl in flight ends with the launcher.
+        for settings, curl in (('"auto-timezone":true,"start-page":"https://x.example/"', {'delay_ms': 20000}),
+                               ('"webrtc-no-leak":true,"on-proxy-fail":"fallback"', {'delay_ms': 3000, 'exit': 7})):
+            with self.subTest(curl=curl):
+                self.setUp()
+                marker = os.path.basename(self.s.root).replace('_', '-')
+                log = os.path.join(self.s.root, 'curl-calls.log')
+                with open(os.path.join(self.s.profile, '.orlisk-launcher-result.json'), 'w') as f:
+                    f.write('earlier\n')
+                os.makedirs(os.path.join(self.s.profile, 'Default', 'Sessions'))
+                proc = self.start('{"_p":{"proxy-server":"socks5://u:p@%s:9",%s}}' % (marker, settings),
+                                  log=win_path(log), **curl)
+                self.window()
+                wait_for('curl did not start', lambda: os.path.exists(log), 30)
+                self.assertEqual(wine([STAND_IN, 'close', 'VantrelLauncher', '5000'], display=self.display).returncode, 0)
+                start = time.monotonic()
+                self.assertEqual(proc.wait(30), 0)
+                self.assertLess(time.monotonic() - start, 14)  # the worker's probe would take 20 s
+                curl_gone(marker)
+                with open(log) as f:
+                    self.assertEqual(len(f.readlines()), 1)  # no fallback request
+                self.assertIsNone(self.s.received(timeout=3))
+                with open(os.path.join(self.s.profile, '.orlisk-launcher-result.json')) as f:
+                    self.assertEqual(f.read(), 'earlier\n')
+                self.assertIsNone(self.s.record('error'))
+                self.assertTrue(os.path.isdir(os.path.join(self.s.profile, 'Default', 'Sessions')))
 
     def test_failed_discovery_blocks_or_falls_back(self):
         for fallback, exit_code, error in ((False, 7, 'PROXY_UNREACHABLE'), (True, 28, 'PROXY_TIMEOUT')):

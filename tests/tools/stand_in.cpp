@@ -14,8 +14,12 @@
 //                        CURL_DOUBLE_BODY (file for standard output),
 //                        CURL_DOUBLE_REPEAT, CURL_DOUBLE_DELAY_MS; for the
 //                        fallback endpoint ("/myip") NAME_MYIP wins over NAME.
-//   stand_in spawn FILE          start the command line in FILE (UTF-8, byte for
-//                                byte) with CreateProcessW; exit with its code
+//   stand_in spawn FILE [HELD]   start the command line in FILE (UTF-8, byte for
+//                                byte) with CreateProcessW; exit with its code.
+//                                With HELD: first open HELD without sharing as an
+//                                inheritable handle, let the child inherit it and
+//                                name it in CURL_DOUBLE_INHERITED, which the curl
+//                                stand-in resolves into its log ("inherited: ...")
 //   stand_in msgbox [MS]         print a message box's caption and text as JSON, press OK
 //   stand_in close CLASS [MS]    close a window of CLASS as the title-bar button does
 //   stand_in rect CLASS [MS]     print a window's rectangles, styles, caption, screen size
@@ -29,6 +33,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -73,6 +78,19 @@ int curl_double() {
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f != INVALID_HANDLE_VALUE) {
       write_all(f, json_string(line) + "\n");
+      CloseHandle(f);
+    }
+  }
+  // Whether the handle a caller of the launcher let it inherit reached curl.
+  const std::string inherited = env("CURL_DOUBLE_INHERITED");
+  if (!inherited.empty() && !log.empty()) {
+    wchar_t name[MAX_PATH] = {};
+    const HANDLE h = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(inherited.c_str(), nullptr, 10)));
+    const DWORD n = GetFinalPathNameByHandleW(h, name, MAX_PATH, 0);
+    HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      write_all(f, json_string(L"inherited: " + std::wstring(n > 0 && n < MAX_PATH ? name : L"nothing")) + "\n");
       CloseHandle(f);
     }
   }
@@ -156,7 +174,16 @@ std::wstring window_text(HWND h) {
   return buf;
 }
 
-int spawn(const wchar_t* file) {
+int spawn(const wchar_t* file, const wchar_t* held_file) {
+  // As a caller that lets its child inherit a handle of its own: a file
+  // opened without sharing, its handle's value in CURL_DOUBLE_INHERITED.
+  HANDLE held = INVALID_HANDLE_VALUE;
+  if (held_file != nullptr) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    held = CreateFileW(held_file, GENERIC_WRITE, 0, &inheritable, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) return 3;
+    SetEnvironmentVariableA("CURL_DOUBLE_INHERITED", std::to_string(reinterpret_cast<std::uintptr_t>(held)).c_str());
+  }
   HANDLE f = CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return 3;
   std::string bytes(1 << 20, '\0');
@@ -169,7 +196,7 @@ int spawn(const wchar_t* file) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, held_file != nullptr, 0, nullptr, nullptr, &si, &pi)) {
     std::printf("{\"error\":%lu}\n", GetLastError());
     return 3;
   }
@@ -178,6 +205,7 @@ int spawn(const wchar_t* file) {
   GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
+  if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   return static_cast<int>(code);
 }
 
@@ -303,7 +331,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 3;
   const std::wstring cmd = argv[1];
   const DWORD timeout = argc > 2 ? static_cast<DWORD>(_wtoi(argv[argc - 1])) : 10000;
-  if (cmd == L"spawn" && argc == 3) return spawn(argv[2]);
+  if (cmd == L"spawn" && (argc == 3 || argc == 4)) return spawn(argv[2], argc == 4 ? argv[3] : nullptr);
   if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
   if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
   if (cmd == L"rect" && argc >= 3) return rect(argv[2], argc > 3 ? timeout : 10000);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <tuple>
 
 #include "discovery/country_language.h"
 #include "ui/progress_steps.h"
@@ -109,16 +110,24 @@ TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {
 }
 
 TEST(DiscoveryWorker, CancelStopsAtEachCheckPoint) {
-  // After the first report nothing is probed; after the probes' outcome the
-  // failure is still recorded; after the overrides row 3 stays untouched.
-  for (int after : {1, 3, 4}) {
+  // (the overlay, the reports after which the user cancels, the probes made,
+  // whether the error record is written): a cancel during a probe starts no
+  // fallback and records nothing; after the failure's row it was recorded
+  // already; after the overrides row 3 stays untouched.
+  const char* timezone = R"({"proxy-server":"socks5://h:1","auto-timezone":true})";
+  const char* fallback = R"({"proxy-server":"socks5://h:1","webrtc-no-leak":true,"on-proxy-fail":"fallback"})";
+  const std::tuple<const char*, int, std::size_t, bool> cases[] = {
+      {timezone, 1, 0, false}, {timezone, 2, 1, false}, {fallback, 2, 1, false},
+      {fallback, 3, 2, false}, {timezone, 3, 1, true},  {timezone, 4, 1, true},
+  };
+  for (const auto& [overlay, after, probes, written] : cases) {
     Worker run;
     run.cancel_after_reports = after;
-    run.answers = {failure(E::internal, 97, 4)};
-    run.go(R"({"proxy-server":"socks5://h:1","auto-timezone":true})");
-    EXPECT_EQ(run.reports, after);
-    EXPECT_EQ(run.probed.empty(), after == 1);
-    EXPECT_EQ(run.written.empty(), after == 1);
+    run.answers = {failure(E::internal, 97, 4), failure(E::proxy_unreachable, 7, 1)};
+    run.go(overlay);
+    EXPECT_EQ(run.reports, after) << overlay << after;
+    EXPECT_EQ(run.probed.size(), probes) << overlay << after;
+    EXPECT_EQ(!run.written.empty(), written) << overlay << after;
     EXPECT_FALSE(run.steps.snapshot()[3].done);
   }
   ProgressSteps steps;
