@@ -95,6 +95,14 @@ TEST(OverlayFile, Location) {
   // A directory of that name counts as the overlay (and reads as nothing).
   std::filesystem::create_directories(dir.fs() / "command-line.json");
   EXPECT_EQ(locate_overlay_file(dir.wide() + L"\\"), dir.wide() + L"\\\\command-line.json");
+  // Read as bytes: CR LF becomes LF, a lone CR and 0x1A stay; a folder says why it was not read.
+  std::string text;
+  std::string why;
+  EXPECT_FALSE(read_overlay_text(dir.wide() + L"\\command-line.json", text, why));
+  EXPECT_EQ(why, "it is a folder");
+  vantrel::testing::write_file(dir.fs() / "o.json", "{\"a\":\"x\r\ny\rz\x1a\"}\r\n");
+  ASSERT_TRUE(read_overlay_text(dir.wide() + L"\\o.json", text, why));
+  EXPECT_EQ(text, "{\"a\":\"x\ny\rz\x1a\"}\n");
 }
 
 }  // namespace
