@@ -8,6 +8,7 @@
 #include "base/text_encoding.h"
 #include "discovery/worker.h"
 #include "launcher/command_line.h"
+#include "vantrel/build_config.h"
 #include "overlay/overlay_file.h"
 #include "ui/listing.h"
 
@@ -338,7 +339,7 @@ std::wstring checked_engine_command_line(const CheckInputs& in, const DiscoveryO
 
 std::string check_report_json(const CheckInputs& in) {
   const LaunchPlan& plan = in.plan;
-  std::string j = "{\"overlay_path\":";
+  std::string j = "{\"check_version\":\"" VANTREL_VERSION_TEXT "\",\"overlay_path\":";
   j += plan.overlay_read ? json_string(wide_to_utf8(plan.overlay_path)) : "null";
   j += ",\"overlay_looked_at\":" + json_path_list(looked_at(plan));
   // The file that exists but could not be read, and why (the launcher then keeps every default).

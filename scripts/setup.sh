@@ -13,6 +13,7 @@ PACKAGES=(
   openssl                                         # test certificates for the HTTPS geo server
   microsocks                                      # the SOCKS5 proxy of the demo and the tests
   clang libclang-rt-14-dev                        # libFuzzer targets (scripts/fuzz.sh)
+  osslsigncode python3-jsonschema                 # signing releases, the formats' schemas
 )
 
 missing=()

@@ -18,6 +18,10 @@ ctest --preset native || status=1
 ctest --preset windows || status=1
 # Every fuzz target, briefly, so that none of them rots.
 bash scripts/fuzz.sh 4 || status=1
+# The release: built twice from clones in two folders (the same ZIP), signed
+# with a throwaway certificate, checked as a user checks a download.
+echo "== The release (scripts/release.sh)"
+python3 -m unittest -v tests/release/test_release.py || status=1
 ls -l build/windows/vantrel.exe build/windows/vantrel-check.exe
 sha256sum build/windows/vantrel.exe build/windows/vantrel-check.exe
 

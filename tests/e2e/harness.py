@@ -82,6 +82,20 @@ def strict_json(data):
     return json.loads(data.decode('utf-8', errors='strict'), parse_constant=reject)
 
 
+def conforms(doc, schema):
+    """Returns `doc` once it is valid under schemas/<schema>.schema.json: what
+    the programs write and the schemas callers read cannot drift apart."""
+    try:
+        import jsonschema
+    except ImportError:  # Debian's python3-jsonschema, for another Python 3
+        import sys
+        sys.path.append('/usr/lib/python3/dist-packages')
+        import jsonschema
+    with open(os.path.join(SOURCE, 'schemas', schema + '.schema.json')) as f:
+        jsonschema.Draft202012Validator(json.load(f)).validate(doc)
+    return doc
+
+
 def wait_for(what, ready, seconds=30):
     """Polls `ready` until it returns something true; fails with `what` when
     the bound passes."""
@@ -219,7 +233,7 @@ class Sandbox:
         with open(path, 'rb') as f:
             data = f.read()
         assert data.endswith(b'}\n'), data
-        return strict_json(data)
+        return conforms(strict_json(data), name + '-record')
 
     def launch(self, display, env=None, stderr=subprocess.DEVNULL):
         """Starts the launcher with the profile argument in the background."""
@@ -232,7 +246,7 @@ class Sandbox:
         """vantrel-check's JSON report; `expect` is its exit code."""
         done = wine([self.check, '--json'] + args, env=env, timeout=120)
         assert done.returncode == expect, 'vantrel-check exited %d: %r' % (done.returncode, done.stderr[-2000:])
-        return strict_json(done.stdout), done.stdout
+        return conforms(strict_json(done.stdout), 'check-report'), done.stdout
 
     def files(self):
         """Every file and folder below the sandbox, relative to it."""

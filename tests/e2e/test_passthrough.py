@@ -7,8 +7,8 @@ import stat
 import subprocess
 import unittest
 
-from harness import (PROFILE_TREE, WINE, LocalAppData, Sandbox, hold_open, host_switches, make_tree, present,
-                     strict_json, wine_env, win_path)
+from harness import (PROFILE_TREE, WINE, LocalAppData, Sandbox, conforms, hold_open, host_switches, make_tree,
+                     present, strict_json, wine_env, win_path)
 
 RECORD = ('{"schema":1,"ts":"TS","status":"%s","ip":"","timezone":"","country_code":"","lat":"","lng":"","lang":"",'
           '"accept_lang":"","elapsed_ms":0,"provider":"","error_code":"%s","message":"%s","launcher_version":"0.28.0"}\n')
@@ -19,7 +19,7 @@ DEGRADED = RECORD % ('degraded', 'DIALOG_INIT_FAILED', 'CreateProgressDialog ret
 def record_text(folder):
     with open(os.path.join(folder, '.orlisk-launcher-result.json'), 'rb') as f:
         data = f.read()
-    strict_json(data)
+    conforms(strict_json(data), 'result-record')
     return re.sub(r'"ts":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ"', '"ts":"TS"', data.decode(), count=1)
 
 

@@ -1,0 +1,146 @@
+"""The release, built by scripts/release.sh as a vendor builds it: what the
+package holds, the same ZIP from two folders, a signing round trip with a
+throwaway certificate, the executables a release refuses, and the README's
+JSON examples against the schemas the package ships."""
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
+sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
+os.environ.setdefault('VANTREL_WINEPREFIX', '')
+os.environ.setdefault('VANTREL_BUILD_DIR', os.path.join(ROOT, 'build', 'windows'))
+from harness import conforms  # noqa: E402
+
+VERSION = re.search(r'project\(vantrel_launcher VERSION ([\d.]+)', open(os.path.join(ROOT, 'CMakeLists.txt')).read())[1]
+ZIP = 'vantrel-%s-win64.zip' % VERSION
+
+
+def release(clone, *args, env=None):
+    return subprocess.run(['bash', 'scripts/release.sh'] + list(args), cwd=clone, env=dict(os.environ, **(env or {})),
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=1200)
+
+
+class Release(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        # Two clones of this commit in two folders, each released unsigned.
+        cls.tmp = tempfile.mkdtemp(prefix='vantrel-release-test.')
+        cls.clones = []
+        for name in ('one', 'other folder'):
+            clone = os.path.join(cls.tmp, name, 'vantrel')
+            subprocess.run(['git', 'clone', '-q', ROOT, clone], check=True)
+            done = release(clone)
+            assert done.returncode == 0, done.stdout.decode(errors='replace')
+            cls.clones.append(clone)
+        cls.out = os.path.join(cls.clones[0], 'build', 'release')
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp, True)
+
+    def test_package_sums_and_the_same_zip_from_two_folders(self):
+        with zipfile.ZipFile(os.path.join(self.out, ZIP)) as z:
+            top = 'vantrel-%s/' % VERSION
+            self.assertEqual(z.namelist(), [top + n for n in (
+                '', 'README.md', 'examples/', 'examples/command-line.json', 'examples/orlisk-webgl-profiles.json',
+                'schemas/', 'schemas/check-report.schema.json', 'schemas/command-line.schema.json',
+                'schemas/error-record.schema.json', 'schemas/result-record.schema.json', 'vantrel-check.exe',
+                'vantrel.exe')])
+            for exe in ('vantrel.exe', 'vantrel-check.exe'):
+                with open(os.path.join(self.out, exe), 'rb') as f:
+                    self.assertEqual(z.read(top + exe), f.read())
+        self.assertEqual(sorted(os.listdir(self.out)), sorted(['SHA256SUMS', ZIP, 'vantrel.exe', 'vantrel-check.exe']))
+        subprocess.run(['sha256sum', '-c', 'SHA256SUMS'], cwd=self.out, check=True, stdout=subprocess.DEVNULL)
+        with open(os.path.join(self.out, ZIP), 'rb') as a, open(os.path.join(self.clones[1], 'build', 'release', ZIP),
+                                                                 'rb') as b:
+            self.assertEqual(a.read(), b.read())
+
+    def test_signing_round_trip_and_verifying_a_download(self):
+        keys = os.path.join(self.tmp, 'keys')
+        os.makedirs(keys)
+        run = lambda *a: subprocess.run(a, cwd=keys, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        with open(os.path.join(keys, 'password'), 'w') as f:
+            f.write('s3cret\n')
+        run('openssl', 'req', '-x509', '-newkey', 'rsa:2048', '-nodes', '-keyout', 'key.pem', '-out', 'cert.pem',
+            '-days', '30', '-subj', '/CN=Vantrel Test Signer', '-addext', 'extendedKeyUsage=codeSigning')
+        run('openssl', 'pkcs12', '-export', '-inkey', 'key.pem', '-in', 'cert.pem', '-passout', 'file:password',
+            '-out', 'signer.p12')
+        clone = self.clones[0]
+        signing = {'VANTREL_SIGN_PKCS12': os.path.join(keys, 'signer.p12')}
+        # A wrong password: a clear error, and no package left behind.
+        with open(os.path.join(keys, 'wrong'), 'w') as f:
+            f.write('guess\n')
+        done = release(clone, env=dict(signing, VANTREL_SIGN_PASSWORD_FILE=os.path.join(keys, 'wrong')))
+        self.assertNotEqual(done.returncode, 0)
+        self.assertIn(b'release: cannot read', done.stdout)
+        self.assertFalse(os.path.exists(self.out))
+        done = release(clone, env=dict(signing, VANTREL_SIGN_PASSWORD_FILE=os.path.join(keys, 'password')))
+        self.assertEqual(done.returncode, 0, done.stdout.decode(errors='replace'))
+        signed = os.path.join(self.out, 'vantrel.exe')
+        run('osslsigncode', 'verify', '-CAfile', 'cert.pem', '-in', signed)
+        subprocess.run(['sha256sum', '-c', 'SHA256SUMS'], cwd=self.out, check=True, stdout=subprocess.DEVNULL)
+        # What a user does with a download: the same commit, built here.
+        done = release(self.clones[1], '--verify', signed)
+        self.assertEqual((done.returncode, done.stdout.splitlines()[-1][:10]), (0, b'identical:'), done.stdout[-500:])
+        doctored = os.path.join(keys, 'vantrel.exe')
+        with open(signed, 'rb') as f:
+            data = bytearray(f.read())
+        data[0x1000] ^= 1
+        with open(doctored, 'wb') as f:
+            f.write(data)
+        done = release(self.clones[1], '--verify', doctored)
+        self.assertEqual(done.returncode, 1)
+        self.assertIn(b'different:', done.stdout)
+
+    def test_executables_a_release_refuses(self):
+        with open(os.path.join(self.out, 'vantrel.exe'), 'rb') as f:
+            good = f.read()
+        pe = int.from_bytes(good[0x3C:0x40], 'little')
+        flags_at = pe + 24 + 70  # DllCharacteristics
+        doctored = {
+            'gui': good,
+            'no high entropy': good[:flags_at] + bytes([good[flags_at] & ~0x20]) + good[flags_at + 1:],
+            'console': good[:pe + 24 + 68] + b'\x03' + good[pe + 24 + 69:],
+            'build path': good + os.path.join(self.tmp, 'one').encode(),
+        }
+        # (the file, the version asked for, what is said; '' for nothing)
+        cases = [('gui', VERSION, ''), ('no high entropy', VERSION, 'no high-entropy ASLR'),
+                 ('console', VERSION, 'subsystem 3, not 2'), ('gui', '9.9.9', 'version resource'),
+                 ('build path', VERSION, 'holds the build path')]
+        # Linked against the shared C++ runtime: it would not start on a clean Windows.
+        hello = os.path.join(self.tmp, 'hello')
+        with open(hello + '.cpp', 'w') as f:
+            f.write('#include <iostream>\nint main() { std::cout << "x"; }\n')
+        subprocess.run(['x86_64-w64-mingw32-g++-posix', hello + '.cpp', '-o', hello + '.exe'], check=True)
+        with open(hello + '.exe', 'rb') as f:
+            doctored['shared runtime'] = f.read()
+        cases.append(('shared runtime', VERSION, 'imports libstdc++-6.dll'))
+        for name, version, said in cases:
+            with self.subTest(name=name, version=version):
+                path = os.path.join(self.tmp, name + '.exe')
+                with open(path, 'wb') as f:
+                    f.write(doctored[name])
+                done = subprocess.run([sys.executable, os.path.join(ROOT, 'scripts', 'release_check.py'), path,
+                                       'console' if name == 'shared runtime' else 'gui', version,
+                                       os.path.join(self.tmp, 'one')], stdout=subprocess.PIPE)
+                self.assertEqual(done.returncode, 1 if said else 0, done.stdout)
+                self.assertIn(said.encode(), done.stdout)
+
+    def test_readme_examples_conform_to_the_schemas(self):
+        with open(os.path.join(ROOT, 'README.md'), encoding='utf-8') as f:
+            blocks = re.findall(r'```json\n(.*?)```', f.read(), re.S)
+        kinds = []
+        for block in blocks:
+            doc = json.loads(block)
+            kind = ('check-report' if 'check_version' in doc else 'error-record' if 'step' in doc else
+                    'result-record' if 'status' in doc else 'command-line')
+            conforms(doc, kind)
+            kinds.append(kind)
+        self.assertTrue({'check-report', 'error-record', 'result-record', 'command-line'} <= set(kinds), kinds)
