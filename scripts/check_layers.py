@@ -9,7 +9,7 @@ import re
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-NOT_PRODUCT = {'tests', 'bench', 'scripts', 'build', 'resources', 'cmake', 'examples', '.git', '.ci'}
+NOT_PRODUCT = {'tests', 'bench', 'scripts', 'build', 'resources', 'cmake', 'examples', 'schemas', '.git', '.ci'}
 
 allowed = {}
 with open(os.path.join(ROOT, 'README.md'), encoding='utf-8') as f:
