@@ -7,7 +7,7 @@
 #include "base/json_text.h"
 #include "base/text_encoding.h"
 #include "discovery/worker.h"
-#include "launcher/command_line.h"
+#include "launcher/engine_command_line.h"
 #include "vantrel/build_config.h"
 #include "overlay/overlay_file.h"
 #include "ui/listing.h"
@@ -26,36 +26,6 @@ bool starts_option(const std::wstring& text, const std::wstring& option) {
 }
 
 // ---- reading the settings -------------------------------------------------
-
-enum class Reading { string, flag, presence, choice, nonempty_string, bool_object, proxy };
-
-struct KeyReading {
-  const char* key;
-  Reading reading;
-};
-
-// Every key the launcher reads, in the order of the key table.
-const KeyReading kKeys[] = {
-    {"proxy-server", Reading::proxy},
-    {"webrtc-no-leak", Reading::flag},
-    {"webrtc-fake-public-ip", Reading::nonempty_string},
-    {"on-proxy-fail", Reading::choice},
-    {"auto-geo", Reading::flag},
-    {"auto-lang", Reading::flag},
-    {"auto-timezone", Reading::flag},
-    {"geo-lat", Reading::presence},
-    {"geo-lng", Reading::presence},
-    {"lang", Reading::presence},
-    {"accept-language", Reading::presence},
-    {"timezone-override", Reading::presence},
-    {"close-previous-tabs", Reading::flag},
-    {"start-page", Reading::string},
-    {"granular-storage-reset", Reading::bool_object},
-    {"device-memory", Reading::presence},
-    {"hardware-concurrency", Reading::presence},
-    {"speech-voices", Reading::presence},
-    {"webgl-profile", Reading::string},
-};
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 std::string json_string(const std::string& s) { return quoted(json_escape(s)); }
@@ -131,25 +101,26 @@ struct Setting {
 
 std::string flag_json(bool b) { return b ? "true" : "false"; }
 
-Setting read_setting(const KeyReading& k, const std::string& text, const PersonaOverlay& o) {
+Setting read_setting(const OverlaySetting& k, const std::string& text, const PersonaOverlay& o) {
   Setting s;
   s.key = k.key;
   const std::vector<std::size_t> positions = key_positions(text, k.key);
   std::size_t at = npos;
   switch (k.reading) {
     case Reading::proxy: {
-      const std::string value = hide_url_passwords(o.proxy_server);
+      const std::string value = hide_url_passwords(o.*k.text);
       s.value_json = json_string(value);
       s.value_text = value.empty() ? "(none)" : value;
       extract_string_field(text, k.key, &at);
-      if (at == npos && !o.proxy_server.empty()) {
+      if (at == npos && !(o.*k.text).empty()) {
         extract_switch_proxy(text, &at);
         s.notes.push_back("taken from \"--proxy-server\" inside \"chrome-command-line\"");
       }
       break;
     }
     case Reading::string: {
-      const std::string value = extract_string_field(text, k.key, &at);
+      extract_string_field(text, k.key, &at);
+      const std::string& value = o.*k.text;
       s.value_json = json_string(value);
       s.value_text = value.empty() ? "(none)" : value;
       if (at == npos && !positions.empty()) s.notes.push_back("named, but not with a string value: not set");
@@ -157,8 +128,8 @@ Setting read_setting(const KeyReading& k, const std::string& text, const Persona
     }
     case Reading::flag: {
       const std::string raw = extract_scalar_field(text, k.key, &at);
-      // The launcher's own reading; a start page also closes the previous tabs.
-      const bool value = std::string(k.key) == "close-previous-tabs" ? o.close_previous_tabs : scalar_is_true(raw);
+      // The launcher's own reading (a start page also closes the previous tabs).
+      const bool value = o.*k.flag;
       s.value_json = flag_json(value);
       s.value_text = value ? "true" : "false";
       if (!value && at != npos && raw != "false" && raw != "0" && raw != "null") {
@@ -169,9 +140,9 @@ Setting read_setting(const KeyReading& k, const std::string& text, const Persona
     }
     case Reading::presence:
     case Reading::nonempty_string: {
-      bool value = !positions.empty();
+      const bool value = o.*k.flag;
       if (k.reading == Reading::nonempty_string) {
-        value = !extract_string_field(text, k.key, &at).empty();
+        extract_string_field(text, k.key, &at);
         if (!value && !positions.empty()) s.notes.push_back("named, but not as a non-empty string: does not count");
       }
       if (at == npos && !positions.empty()) at = positions.front();
@@ -229,7 +200,9 @@ Setting read_setting(const KeyReading& k, const std::string& text, const Persona
 
 std::vector<Setting> read_settings(const LaunchPlan& plan) {
   std::vector<Setting> settings;
-  for (const KeyReading& k : kKeys) settings.push_back(read_setting(k, plan.overlay_text, plan.overlay));
+  for (const OverlaySetting& k : overlay_settings()) {
+    settings.push_back(read_setting(k, plan.overlay_text, plan.overlay));
+  }
   return settings;
 }
 
@@ -261,11 +234,11 @@ void mark_outcome(const PersonaOverlay& o, DiscoveryOutcome& outcome) {
   r.ip = "<egress-ip>";
   r.country_code = "<egress-country>";
   r.timezone = "<egress-time-zone>";
-  r.latitude = "<egress-latitude>";
-  r.longitude = "<egress-longitude>";
+  r.geo_lat = "<egress-latitude>";
+  r.geo_lng = "<egress-longitude>";
   derive_overrides(o, r, outcome);
-  if (!outcome.lang.empty()) outcome.lang = L"<egress-language>";
-  if (!outcome.accept_language.empty()) outcome.accept_language = L"<egress-accept-language>";
+  if (!outcome.lang.empty()) outcome.lang = "<egress-language>";
+  if (!outcome.accept_language.empty()) outcome.accept_language = "<egress-accept-language>";
 }
 
 std::string json_path_list(const std::vector<std::wstring>& paths) {
@@ -317,7 +290,7 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line, cons
 
 std::vector<std::pair<std::string, std::string>> unknown_overlay_keys(const std::string& overlay_text) {
   std::vector<std::string> known;
-  for (const KeyReading& k : kKeys) known.push_back(k.key);
+  for (const OverlaySetting& k : overlay_settings()) known.push_back(k.key);
   known.push_back("chrome-command-line");
   std::vector<std::pair<std::string, std::string>> unknown;
   for_each_member(overlay_text, [&](const std::string& key, const std::string&) {
@@ -331,10 +304,9 @@ std::wstring checked_engine_command_line(const CheckInputs& in, const DiscoveryO
   const bool discovery = in.plan.path == StartPath::discovery;
   DiscoveryOutcome marked;
   mark_outcome(in.plan.overlay, marked);
-  const DiscoveryOutcome& used = outcome != nullptr ? *outcome : marked;
-  const std::vector<std::wstring> extra = engine_switches(
-      in.plan, discovery ? SwitchForm::discovery : SwitchForm::passthrough, used, in.host);
-  return build_engine_command_line(in.engine_path, in.pass_through, join_arguments(extra));
+  return engine_command_line(in.engine_path, in.pass_through, in.plan,
+                             discovery ? SwitchForm::discovery : SwitchForm::passthrough,
+                             outcome != nullptr ? *outcome : marked, in.host);
 }
 
 std::string check_report_json(const CheckInputs& in) {
@@ -384,10 +356,10 @@ std::string check_report_json(const CheckInputs& in) {
       j += ",\"ok\":" + flag_json(!p.failed()) + ",\"egress_ip\":" + json_string(o.ip) +
            ",\"country_code\":" + json_string(o.country_code) + ",\"timezone\":" + json_string(o.timezone) +
            ",\"provider\":" + json_string(o.provider) + ",\"elapsed_ms\":" + std::to_string(o.elapsed_ms) +
-           ",\"lang\":" + json_string(wide_to_utf8(o.lang)) +
-           ",\"accept_language\":" + json_string(wide_to_utf8(o.accept_language)) +
-           ",\"geo_lat\":" + json_string(wide_to_utf8(o.geo_lat)) +
-           ",\"geo_lng\":" + json_string(wide_to_utf8(o.geo_lng)) +
+           ",\"lang\":" + json_string(o.lang) +
+           ",\"accept_language\":" + json_string(o.accept_language) +
+           ",\"geo_lat\":" + json_string(o.geo_lat) +
+           ",\"geo_lng\":" + json_string(o.geo_lng) +
            ",\"url\":" + json_string(p.last_url) + ",\"curl_exit_code\":" +
            (p.last.curl_exit_code < 0 ? std::string("null") : std::to_string(p.last.curl_exit_code)) +
            ",\"error_code\":" + json_string(error_code_text(p.last.error_code)) +

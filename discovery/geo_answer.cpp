@@ -126,11 +126,11 @@ std::string extract_egress_ip(const std::string& output, ProbeResult& result) {
   const std::string ip = extract_string_field(output, "ip");
   result.country_code = extract_string_field(output, "country_code");
   result.timezone = extract_string_field(output, "timezone");
-  result.latitude = extract_scalar_field(output, "latitude");
-  result.longitude = extract_scalar_field(output, "longitude");
+  result.geo_lat = extract_scalar_field(output, "latitude");
+  result.geo_lng = extract_scalar_field(output, "longitude");
   if (!is_time_zone_name(result.timezone)) result.timezone.clear();
-  if (!is_coordinate(result.latitude, 90)) result.latitude.clear();
-  if (!is_coordinate(result.longitude, 180)) result.longitude.clear();
+  if (!is_coordinate(result.geo_lat, 90)) result.geo_lat.clear();
+  if (!is_coordinate(result.geo_lng, 180)) result.geo_lng.clear();
   return ip;
 }
 

@@ -19,14 +19,15 @@ struct DiscoveryOutcome {
   std::string provider;      // label of the endpoint asked last
   std::uint64_t elapsed_ms = 0;  // summed over the probes run
 
-  // Engine overrides (UTF-16), set only on success and only for settings
-  // that the overlay does not name itself.
-  std::wstring webrtc_public_ip;
-  std::wstring geo_lat;
-  std::wstring geo_lng;
-  std::wstring lang;
-  std::wstring accept_language;
-  std::wstring timezone_override;
+  // The derived values (UTF-8), each named after the Engine switch it fills;
+  // set only on success and only for what launcher_adds() (the overlay asks
+  // for it and does not give it itself).
+  std::string webrtc_public_ip;
+  std::string timezone_override;
+  std::string lang;
+  std::string accept_language;
+  std::string geo_lat;
+  std::string geo_lng;
 
   // A failed discovery with "on-proxy-fail" "block": the Engine must not start.
   std::atomic<bool> blocked{false};

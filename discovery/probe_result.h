@@ -18,8 +18,8 @@ struct ProbeResult {
   std::string message;
   std::string country_code;
   std::string timezone;
-  std::string latitude;
-  std::string longitude;
+  std::string geo_lat;    // the egress coordinates
+  std::string geo_lng;
 };
 
 }  // namespace vantrel

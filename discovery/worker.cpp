@@ -1,6 +1,5 @@
 #include "discovery/worker.h"
 
-#include "base/text_encoding.h"
 #include "discovery/country_language.h"
 #include "records/records.h"
 #include "vantrel/build_config.h"
@@ -10,19 +9,21 @@ namespace vantrel {
 Endpoints default_endpoints() { return {VANTREL_PRIMARY_GEO_HOST, VANTREL_FALLBACK_GEO_HOST}; }
 
 void derive_overrides(const PersonaOverlay& o, const ProbeResult& r, DiscoveryOutcome& out) {
-  if (o.webrtc_no_leak && !o.has_webrtc_fake_public_ip) out.webrtc_public_ip = utf8_to_wide(r.ip);
-  if (o.auto_geo && !r.latitude.empty() && !r.longitude.empty()) {
-    if (!o.has_geo_lat) out.geo_lat = utf8_to_wide(r.latitude);
-    if (!o.has_geo_lng) out.geo_lng = utf8_to_wide(r.longitude);
+  const auto derive = [&o](Added value, std::string& field, const std::string& egress) {
+    if (launcher_adds(o, value)) field = egress;
+  };
+  derive(Added::webrtc_public_ip, out.webrtc_public_ip, r.ip);
+  // Coordinates come as a pair or not at all.
+  if (!r.geo_lat.empty() && !r.geo_lng.empty()) {
+    derive(Added::geo_lat, out.geo_lat, r.geo_lat);
+    derive(Added::geo_lng, out.geo_lng, r.geo_lng);
   }
-  if (o.auto_lang && !r.country_code.empty()) {
+  if (!r.country_code.empty()) {
     const LanguagePair pair = lookup_country_language(r.country_code);
-    if (!o.has_lang) out.lang = utf8_to_wide(pair.language_tag);
-    if (!o.has_accept_language) out.accept_language = utf8_to_wide(pair.accept_language);
+    derive(Added::lang, out.lang, pair.language_tag);
+    derive(Added::accept_language, out.accept_language, pair.accept_language);
   }
-  if (o.auto_timezone && !r.timezone.empty() && !o.has_timezone_override) {
-    out.timezone_override = utf8_to_wide(r.timezone);
-  }
+  derive(Added::timezone_override, out.timezone_override, r.timezone);
 }
 
 void run_discovery(const DiscoveryContext& context) {

@@ -16,11 +16,6 @@ namespace vantrel {
 // discovery first (with the progress window).
 enum class StartPath { passthrough, discovery };
 
-// The three forms of the Engine's switches: passthrough, after a discovery
-// that was neither cancelled nor blocked, and without discovery when the
-// progress window could not be created.
-enum class SwitchForm { passthrough, discovery, degraded };
-
 // The host values a start may add; each empty when there is none.
 struct HostFigures {
   std::wstring device_memory;         // host_device_memory()
@@ -55,21 +50,9 @@ StartPath choose_start_path(const PersonaOverlay& overlay);
 // empty.
 HostFigures query_host_figures(const PersonaOverlay& overlay);
 
-// The switches the start adds to the Engine's command line, in order, ending
-// with the start page (see start_page_arguments). `outcome` counts for the
-// discovery form only.
-std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
-                                          const HostFigures& host);
-
-// The page the Engine opens first: "chrome://version" when `start_page` is
-// empty, else the page as one argument quoted so that it comes back
-// unchanged. A page that does not begin with an ASCII letter (every absolute
-// URL begins with its scheme) follows the end-of-switches marker "--", so
-// that the Engine cannot take "--x" or "/x" (or " --x", which it trims) for a
-// switch.
-std::vector<std::wstring> start_page_arguments(const std::string& start_page);
-
-// The parts joined by single blanks.
-std::wstring join_arguments(const std::vector<std::wstring>& parts);
+// The profile folder named by the first argument that begins with
+// "--user-data-dir=" (case-sensitive) and has something behind the prefix;
+// empty when there is none. `args` excludes the program name.
+std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args);
 
 }  // namespace vantrel

@@ -1,39 +1,81 @@
 #include "overlay/overlay_model.h"
 
+#include <algorithm>
+
 #include "base/json_extract.h"
 
 namespace vantrel {
 
 bool scalar_is_true(const std::string& scalar) { return scalar == "true" || scalar == "1"; }
 
+const std::vector<OverlaySetting>& overlay_settings() {
+  using O = PersonaOverlay;
+  using R = Reading;
+  constexpr Added no = Added::none;
+  static const std::vector<OverlaySetting> table = {
+      {"proxy-server", R::proxy, nullptr, &O::proxy_server, no, {no, no}},
+      {"webrtc-no-leak", R::flag, &O::webrtc_no_leak, nullptr, no, {Added::webrtc_public_ip, no}},
+      {"webrtc-fake-public-ip", R::nonempty_string, &O::has_webrtc_fake_public_ip, nullptr, Added::webrtc_public_ip,
+       {no, no}},
+      {"on-proxy-fail", R::choice, nullptr, nullptr, no, {no, no}},
+      {"auto-geo", R::flag, &O::auto_geo, nullptr, no, {Added::geo_lat, Added::geo_lng}},
+      {"auto-lang", R::flag, &O::auto_lang, nullptr, no, {Added::lang, Added::accept_language}},
+      {"auto-timezone", R::flag, &O::auto_timezone, nullptr, no, {Added::timezone_override, no}},
+      {"geo-lat", R::presence, &O::has_geo_lat, nullptr, Added::geo_lat, {no, no}},
+      {"geo-lng", R::presence, &O::has_geo_lng, nullptr, Added::geo_lng, {no, no}},
+      {"lang", R::presence, &O::has_lang, nullptr, Added::lang, {no, no}},
+      {"accept-language", R::presence, &O::has_accept_language, nullptr, Added::accept_language, {no, no}},
+      {"timezone-override", R::presence, &O::has_timezone_override, nullptr, Added::timezone_override, {no, no}},
+      {"close-previous-tabs", R::flag, &O::close_previous_tabs, nullptr, no, {no, no}},
+      {"start-page", R::string, nullptr, &O::start_page, no, {no, no}},
+      {"granular-storage-reset", R::bool_object, nullptr, nullptr, no, {no, no}},
+      {"device-memory", R::presence, &O::has_device_memory, nullptr, Added::device_memory, {no, no}},
+      {"hardware-concurrency", R::presence, &O::has_hardware_concurrency, nullptr, Added::hardware_concurrency,
+       {no, no}},
+      {"speech-voices", R::presence, &O::has_speech_voices, nullptr, Added::speech_voices, {no, no}},
+      {"webgl-profile", R::string, nullptr, &O::webgl_profile, no, {no, no}},
+  };
+  return table;
+}
+
+bool launcher_adds(const PersonaOverlay& o, Added value) {
+  if (value == Added::none) return false;
+  bool asked_for = false;  // some flag can ask for the value
+  bool asked = false;      // one that is switched on does
+  for (const OverlaySetting& s : overlay_settings()) {
+    if (s.gives == value && o.*s.flag) return false;
+    if (s.asks[0] == value || s.asks[1] == value) {
+      asked_for = true;
+      asked = asked || o.*s.flag;
+    }
+  }
+  return asked || !asked_for;
+}
+
 PersonaOverlay parse_persona_overlay(const std::string& text) {
   PersonaOverlay o;
-  o.proxy_server = extract_string_field(text, "proxy-server");
-  if (o.proxy_server.empty()) o.proxy_server = extract_switch_proxy(text);
-  o.webrtc_no_leak = scalar_is_true(extract_scalar_field(text, "webrtc-no-leak"));
-  o.has_webrtc_fake_public_ip = !extract_string_field(text, "webrtc-fake-public-ip").empty();
-  if (extract_string_field(text, "on-proxy-fail") == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
-  o.auto_geo = scalar_is_true(extract_scalar_field(text, "auto-geo"));
-  o.auto_lang = scalar_is_true(extract_scalar_field(text, "auto-lang"));
-  o.auto_timezone = scalar_is_true(extract_scalar_field(text, "auto-timezone"));
-  o.has_geo_lat = has_field(text, "geo-lat");
-  o.has_geo_lng = has_field(text, "geo-lng");
-  o.has_lang = has_field(text, "lang");
-  o.has_accept_language = has_field(text, "accept-language");
-  o.has_timezone_override = has_field(text, "timezone-override");
-  o.close_previous_tabs = scalar_is_true(extract_scalar_field(text, "close-previous-tabs"));
+  for (const OverlaySetting& s : overlay_settings()) {
+    switch (s.reading) {
+      case Reading::proxy:
+        o.*s.text = extract_string_field(text, s.key);
+        if ((o.*s.text).empty()) o.*s.text = extract_switch_proxy(text);
+        break;
+      case Reading::flag: o.*s.flag = scalar_is_true(extract_scalar_field(text, s.key)); break;
+      case Reading::choice:
+        if (extract_string_field(text, s.key) == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
+        break;
+      case Reading::presence: o.*s.flag = has_field(text, s.key); break;
+      case Reading::nonempty_string: o.*s.flag = !extract_string_field(text, s.key).empty(); break;
+      case Reading::string: o.*s.text = extract_string_field(text, s.key); break;
+      case Reading::bool_object: o.granular_storage_reset = extract_bool_object(text, s.key); break;
+    }
+  }
   // The Engine's command line cannot carry a NUL byte (process creation ends
   // the line there): a start page ends at its first one, for the launcher
   // and the check alike.
-  const std::string page = extract_string_field(text, "start-page");
-  o.start_page = page.substr(0, page.find('\0'));
+  o.start_page.resize(std::min(o.start_page.size(), o.start_page.find('\0')));
   // Opening a chosen start page implies a fresh session.
   if (!o.start_page.empty()) o.close_previous_tabs = true;
-  o.granular_storage_reset = extract_bool_object(text, "granular-storage-reset");
-  o.has_device_memory = has_field(text, "device-memory");
-  o.has_hardware_concurrency = has_field(text, "hardware-concurrency");
-  o.has_speech_voices = has_field(text, "speech-voices");
-  o.webgl_profile = extract_string_field(text, "webgl-profile");
   return o;
 }
 
@@ -59,10 +101,12 @@ OverlayListing build_overlay_listing(const std::string& text) {
 
 std::vector<std::string> discovery_needs(const PersonaOverlay& o) {
   std::vector<std::string> needs;
-  if (o.webrtc_no_leak && !o.has_webrtc_fake_public_ip) needs.push_back("webrtc-no-leak");
-  if (o.auto_geo && !(o.has_geo_lat && o.has_geo_lng)) needs.push_back("auto-geo");
-  if (o.auto_lang && !(o.has_lang && o.has_accept_language)) needs.push_back("auto-lang");
-  if (o.auto_timezone && !o.has_timezone_override) needs.push_back("auto-timezone");
+  for (const OverlaySetting& s : overlay_settings()) {
+    if (s.asks[0] == Added::none || !(o.*s.flag)) continue;
+    if (launcher_adds(o, s.asks[0]) || (s.asks[1] != Added::none && launcher_adds(o, s.asks[1]))) {
+      needs.push_back(s.key);
+    }
+  }
   return needs;
 }
 

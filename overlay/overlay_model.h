@@ -13,7 +13,8 @@ namespace vantrel {
 enum class OnProxyFail { block, fallback };
 
 // The overlay's settings. Strings are UTF-8. A value record: built once on the
-// main thread, copied whole for the discovery worker, never changed.
+// main thread, copied whole for the discovery worker, never changed. Each
+// field is filled by its row of overlay_settings().
 struct PersonaOverlay {
   std::string proxy_server;
   bool webrtc_no_leak = false;
@@ -36,6 +37,55 @@ struct PersonaOverlay {
   std::string webgl_profile;
 };
 
+// How the launcher reads a key's value (every key is looked up anywhere in
+// the text; the first occurrence that reads counts).
+enum class Reading {
+  proxy,            // a string; when absent or empty, "--proxy-server" inside "chrome-command-line"
+  flag,             // true only for true, "true", 1 and "1"
+  choice,           // "fallback" when written exactly so, else "block"
+  presence,         // named at all, with any value (even null or "")
+  nonempty_string,  // named with a string value that is not empty
+  string,           // a string value, escapes decoded
+  bool_object,      // an object of true/false members
+};
+
+// A value the launcher adds to the Engine's command line itself unless the
+// overlay gives it: the ones derived from the proxy's egress, the host's
+// figures and the voices preset.
+enum class Added {
+  none,
+  webrtc_public_ip,
+  timezone_override,
+  lang,
+  accept_language,
+  geo_lat,
+  geo_lng,
+  device_memory,
+  hardware_concurrency,
+  speech_voices,
+};
+
+// One row of the settings table: a key, its reading, the field it lands in,
+// and what it means for the values the launcher adds.
+struct OverlaySetting {
+  const char* key;
+  Reading reading;
+  bool PersonaOverlay::*flag;         // flag, presence and nonempty_string readings; else null
+  std::string PersonaOverlay::*text;  // proxy and string readings; else null
+  Added gives;                        // a presence key: the overlay gives this value itself
+  Added asks[2];                      // a flag: switched on, it asks for these derived values
+};
+
+// Every key the launcher reads, one row each, in the order the check lists
+// them. "on-proxy-fail" (choice) lands in `on_proxy_fail`,
+// "granular-storage-reset" (bool_object) in `granular_storage_reset`.
+const std::vector<OverlaySetting>& overlay_settings();
+
+// Whether the launcher adds `value` itself: the overlay does not give it, and
+// (for a derived value) a flag the overlay switches on asks for it. Values no
+// flag asks for (host figures, voices preset) are added unless given.
+bool launcher_adds(const PersonaOverlay& overlay, Added value);
+
 // One member as written in the file: key between its quotes, raw value.
 struct OverlayEntry {
   std::string key;
@@ -47,8 +97,8 @@ struct OverlayListing {
   std::vector<OverlayEntry> raw_switches;  // listed "chrome-command-line" members
 };
 
-// Reads the settings from the overlay text. Every key is looked up anywhere in
-// the text; absent or malformed values give the defaults above.
+// Reads the settings from the overlay text, row by row of
+// overlay_settings(); absent or malformed values give the defaults above.
 PersonaOverlay parse_persona_overlay(const std::string& text);
 
 // The listing of the file's members for display: top-level members (without
@@ -60,9 +110,9 @@ OverlayListing build_overlay_listing(const std::string& text);
 // A setting reads true only for exactly "true" or "1".
 bool scalar_is_true(const std::string& scalar);
 
-// The settings that ask for a value only egress discovery can supply, and do
-// not give it themselves: "webrtc-no-leak", "auto-geo", "auto-lang",
-// "auto-timezone", in that order.
+// The flags switched on that ask for a value only egress discovery can
+// supply, which the overlay does not give itself, in table order
+// ("webrtc-no-leak", "auto-geo", "auto-lang", "auto-timezone").
 std::vector<std::string> discovery_needs(const PersonaOverlay& overlay);
 
 // The overlay asks for a value that only egress discovery can supply.

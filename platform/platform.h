@@ -1,6 +1,6 @@
 // The few operating-system services that the portable logic needs, behind
-// plain functions. Windows implementations live in platform/windows, the
-// Linux ones (used by the native build and its tests) in platform/posix.
+// plain functions. Windows implementations live in platform_windows.cpp, the
+// Linux ones (used by the native build and its tests) in platform_posix.cpp.
 // No <windows.h> here: portable code includes only this header.
 #pragma once
 

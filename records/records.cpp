@@ -64,10 +64,10 @@ std::string build_result_record_json(const std::string& ts, RunStatus status, st
   r.str("ip", values.ip);
   r.str("timezone", values.timezone);
   r.str("country_code", values.country_code);
-  r.str("lat", values.lat);
-  r.str("lng", values.lng);
+  r.str("lat", values.geo_lat);
+  r.str("lng", values.geo_lng);
   r.str("lang", values.lang);
-  r.str("accept_lang", values.accept_lang);
+  r.str("accept_lang", values.accept_language);
   r.raw("elapsed_ms", std::to_string(static_cast<long long>(elapsed_ms)));
   r.str("provider", values.provider);
   r.str("error_code", error_code_text(error));

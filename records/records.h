@@ -27,7 +27,7 @@ enum class RunStatus { passthrough, ok, blocked, degraded };
 // What discovery found and derived, as the result record shows it (UTF-8);
 // all empty when no discovery ran.
 struct DiscoveredValues {
-  std::string ip, timezone, country_code, lat, lng, lang, accept_lang, provider;
+  std::string ip, timezone, country_code, geo_lat, geo_lng, lang, accept_language, provider;
 };
 
 // The result record's text. `ts` is inserted as is; strings are escaped.

@@ -1,24 +1,24 @@
-// How the progress window shows the discovery worker's reports.
+#include "ui/progress_report.h"
+
 #include <utility>
 
 #include "base/text_encoding.h"
 #include "ui/listing.h"
-#include "ui/progress_steps.h"
 
 namespace vantrel {
 
 std::wstring override_summary(const DiscoveryOutcome& outcome) {
-  std::wstring summary;
-  const std::pair<const wchar_t*, const std::wstring*> pairs[] = {
-      {L"ip", &outcome.webrtc_public_ip}, {L"tz", &outcome.timezone_override}, {L"lang", &outcome.lang},
-      {L"lat", &outcome.geo_lat},         {L"lng", &outcome.geo_lng},
+  std::string summary;
+  const std::pair<const char*, const std::string*> pairs[] = {
+      {"ip", &outcome.webrtc_public_ip}, {"tz", &outcome.timezone_override}, {"lang", &outcome.lang},
+      {"lat", &outcome.geo_lat},         {"lng", &outcome.geo_lng},
   };
   for (const auto& [key, value] : pairs) {
     if (value->empty()) continue;
-    if (!summary.empty()) summary += L' ';
-    summary += std::wstring(key) + L"=" + *value;
+    if (!summary.empty()) summary += ' ';
+    summary += std::string(key) + "=" + *value;
   }
-  return summary.empty() ? L"none (passthrough)" : summary;
+  return summary.empty() ? L"none (passthrough)" : utf8_to_wide(summary);
 }
 
 ReportShown show_report(ProgressSteps& steps, const DiscoveryReport& report) {

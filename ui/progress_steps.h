@@ -1,14 +1,12 @@
-// The four rows of the progress window, and how each report of the discovery
-// worker changes them. The worker's reports arrive on its own thread while
-// the window paints on the main thread: the rows carry their own lock.
+// The four rows of the progress window. The worker's reports arrive on its
+// own thread while the window paints on the main thread: the rows carry their
+// own lock.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <mutex>
 #include <string>
-
-#include "discovery/worker.h"
 
 namespace vantrel {
 
@@ -42,19 +40,5 @@ class ProgressSteps {
   mutable std::mutex mutex_;
   ProgressRows rows_;
 };
-
-// How the window shows one report: the row it changed, how long the worker
-// then pauses so that the user can read it, and whether the window closes
-// after that pause (the last report).
-struct ReportShown {
-  std::size_t row;
-  unsigned pause_ms;
-  bool close_window;
-};
-ReportShown show_report(ProgressSteps& steps, const DiscoveryReport& report);
-
-// "ip=... tz=... lang=... lat=... lng=..." for the overrides that are set, or
-// "none (passthrough)".
-std::wstring override_summary(const DiscoveryOutcome& outcome);
 
 }  // namespace vantrel

@@ -11,7 +11,7 @@
 #include "base/scoped_handle.h"
 #include "discovery/worker.h"
 #include "ui/listing.h"
-#include "ui/progress_steps.h"
+#include "ui/progress_report.h"
 
 namespace vantrel {
 

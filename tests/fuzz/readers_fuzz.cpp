@@ -9,7 +9,7 @@
 #include "check/check_report.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker.h"
-#include "launcher/launch_plan.h"
+#include "launcher/engine_command_line.h"
 #include "overlay/overlay_model.h"
 #include "ui/listing.h"
 #include "webgl/catalogue.h"

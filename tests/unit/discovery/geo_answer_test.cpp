@@ -22,7 +22,7 @@ std::string read_answer(const std::string& output) {
   ProbeResult r;
   const std::string candidate = extract_egress_ip(output, r);
   std::string s = candidate + (is_usable_ip(candidate) ? " usable" : " unusable");
-  for (const std::string* f : {&r.country_code, &r.timezone, &r.latitude, &r.longitude}) s += " " + (f->empty() ? "-" : *f);
+  for (const std::string* f : {&r.country_code, &r.timezone, &r.geo_lat, &r.geo_lng}) s += " " + (f->empty() ? "-" : *f);
   return s;
 }
 

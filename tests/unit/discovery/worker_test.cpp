@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "discovery/country_language.h"
-#include "ui/progress_steps.h"
+#include "ui/progress_report.h"
 
 namespace vantrel {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text_encoding.h"
-#include "launcher/command_line.h"
+#include "launcher/engine_command_line.h"
 #include "launcher/host_hardware.h"
 #include "support/temp_dir.h"
 
@@ -35,12 +35,12 @@ TEST(EngineSwitches, PassthroughAndDegradedForms) {
 
 TEST(EngineSwitches, DiscoveryForm) {
   DiscoveryOutcome d;
-  d.webrtc_public_ip = L"203.0.113.5";
-  d.timezone_override = L"Europe/Berlin";
-  d.lang = L"de-DE";
-  d.accept_language = L"de-DE,de;q=0.9";
-  d.geo_lat = L"52.52";
-  d.geo_lng = L"13.40";
+  d.webrtc_public_ip = "203.0.113.5";
+  d.timezone_override = "Europe/Berlin";
+  d.lang = "de-DE";
+  d.accept_language = "de-DE,de;q=0.9";
+  d.geo_lat = "52.52";
+  d.geo_lng = "13.40";
   EXPECT_EQ(switches(R"({"webrtc-no-leak":true})", SwitchForm::discovery, d, L"--gl=x"),
             L"--gl=x --webrtc-fake-public-ip=203.0.113.5 --force-webrtc-ip-handling-policy=default"
             L" --timezone-override=Europe/Berlin --lang=de-DE --accept-language=de-DE,de;q=0.9"
@@ -48,7 +48,7 @@ TEST(EngineSwitches, DiscoveryForm) {
             L" --speech-voices-preset=stock-chrome-windows chrome://version");
   const char* bare = R"({"device-memory":1,"hardware-concurrency":1,"speech-voices":1})";
   DiscoveryOutcome lat_only;
-  lat_only.geo_lat = L"1.5";
+  lat_only.geo_lat = "1.5";
   EXPECT_EQ(switches(bare, SwitchForm::discovery, lat_only), L"--geo-lat=1.5 chrome://version");
   EXPECT_EQ(switches(bare, SwitchForm::discovery, DiscoveryOutcome()), L"chrome://version");
   // The policy switch follows the overlay flag alone, even with its own IP.

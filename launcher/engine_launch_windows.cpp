@@ -4,16 +4,13 @@
 
 #include <vector>
 
-#include "launcher/command_line.h"
 #include "base/scoped_handle.h"
 
 namespace vantrel {
 
-bool launch_engine(const std::wstring& engine_path, const std::wstring& pass_through_args,
-                   const std::wstring& extra_switches, unsigned long* error) {
-  const std::wstring line = build_engine_command_line(engine_path, pass_through_args, extra_switches);
+bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line, unsigned long* error) {
   // CreateProcessW may write into the command line: give it a private copy.
-  std::vector<wchar_t> buffer(line.begin(), line.end());
+  std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
   buffer.push_back(L'\0');
 
   STARTUPINFOW startup{};

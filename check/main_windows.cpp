@@ -10,7 +10,7 @@
 #include "base/text_encoding.h"
 #include "check/check_report.h"
 #include "discovery/worker_thread.h"
-#include "launcher/command_line.h"
+#include "launcher/engine_command_line.h"
 #include "platform/platform.h"
 
 namespace {

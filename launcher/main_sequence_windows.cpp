@@ -12,10 +12,9 @@
 
 #include "base/atomic_write.h"
 #include "base/scoped_handle.h"
-#include "base/text_encoding.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker_thread.h"
-#include "launcher/command_line.h"
+#include "launcher/engine_command_line.h"
 #include "launcher/engine_launch.h"
 #include "launcher/launch_plan.h"
 #include "platform/platform.h"
@@ -29,14 +28,7 @@ namespace {
 constexpr const wchar_t* kCaption = L"Vantrel";
 
 DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
-  return {o.ip,
-          o.timezone,
-          o.country_code,
-          wide_to_utf8(o.geo_lat),
-          wide_to_utf8(o.geo_lng),
-          wide_to_utf8(o.lang),
-          wide_to_utf8(o.accept_language),
-          o.provider};
+  return {o.ip, o.timezone, o.country_code, o.geo_lat, o.geo_lng, o.lang, o.accept_language, o.provider};
 }
 
 // One run's fixed inputs and the steps every path shares.
@@ -58,10 +50,10 @@ struct Run {
   // Starts the Engine; when the system refuses, says so instead of reporting
   // a start that never happened.
   ExitCode start(SwitchForm form, const DiscoveryOutcome& outcome) const {
-    const std::wstring extra =
-        join_arguments(engine_switches(plan, form, outcome, query_host_figures(plan.overlay)));
+    const std::wstring line = engine_command_line(engine_path, pass_through_args, plan, form, outcome,
+                                                  query_host_figures(plan.overlay));
     unsigned long error = 0;
-    if (launch_engine(engine_path, pass_through_args, extra, &error)) return ExitCode::started;
+    if (launch_engine(engine_path, line, &error)) return ExitCode::started;
     const std::wstring text = engine_start_failure_text(engine_path, error);
     ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
     return ExitCode::engine_missing;

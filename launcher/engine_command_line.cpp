@@ -1,0 +1,91 @@
+#include "launcher/engine_command_line.h"
+
+#include "base/argument_quote.h"
+#include "base/text_encoding.h"
+
+namespace vantrel {
+
+namespace {
+
+void add_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::string& value) {
+  if (!value.empty()) parts.push_back(L"--" + std::wstring(name) + L"=" + utf8_to_wide(value));
+}
+
+void add_host_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::wstring& value) {
+  if (!value.empty()) parts.push_back(L"--" + std::wstring(name) + L"=" + value);
+}
+
+}  // namespace
+
+std::wstring engine_path_for(const std::wstring& launcher_dir) {
+  return launcher_dir + L"\\" + ENGINE_FILE_NAME;
+}
+
+std::vector<std::wstring> start_page_arguments(const std::string& start_page) {
+  if (start_page.empty()) return {L"chrome://version"};
+  const auto first = static_cast<unsigned char>(start_page.front());
+  const bool letter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+  const std::wstring page = quote_windows_argument(utf8_to_wide(start_page));
+  if (letter) return {page};
+  return {L"--", page};
+}
+
+// The WebGL profile's switches stand first on a discovery start and after
+// the host figures on a passthrough start, and a start without its window
+// carries none. This order is part of what callers and the Engine see, so
+// keep it: the Engine takes the last of two equal switches, so on a
+// discovery start the launcher's own values win over a profile that names
+// the same switch, while on a passthrough start the profile wins over the
+// host figures; profile managers also compare these lines byte for byte.
+std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
+                                          const HostFigures& host) {
+  const PersonaOverlay& o = plan.overlay;
+  std::vector<std::wstring> parts;
+  if (form == SwitchForm::discovery) {
+    if (!plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
+    add_switch(parts, L"webrtc-fake-public-ip", outcome.webrtc_public_ip);
+    if (o.webrtc_no_leak) add_switch(parts, L"force-webrtc-ip-handling-policy", "default");
+    add_switch(parts, L"timezone-override", outcome.timezone_override);
+    add_switch(parts, L"lang", outcome.lang);
+    add_switch(parts, L"accept-language", outcome.accept_language);
+    add_switch(parts, L"geo-lat", outcome.geo_lat);
+    add_switch(parts, L"geo-lng", outcome.geo_lng);
+    if (!outcome.geo_lat.empty() && !outcome.geo_lng.empty()) add_switch(parts, L"geo-accuracy", "100");
+  }
+  if (launcher_adds(o, Added::device_memory)) add_host_switch(parts, L"device-memory", host.device_memory);
+  if (launcher_adds(o, Added::hardware_concurrency)) {
+    add_host_switch(parts, L"hardware-concurrency", host.hardware_concurrency);
+  }
+  if (launcher_adds(o, Added::speech_voices)) add_switch(parts, L"speech-voices-preset", "stock-chrome-windows");
+  if (form == SwitchForm::passthrough && !plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
+  for (std::wstring& page : start_page_arguments(o.start_page)) parts.push_back(std::move(page));
+  return parts;
+}
+
+std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path,
+                                                    const std::wstring& pass_through_args, const LaunchPlan& plan,
+                                                    SwitchForm form, const DiscoveryOutcome& outcome,
+                                                    const HostFigures& host) {
+  std::vector<std::wstring> parts = {L"\"" + engine_path + L"\""};
+  for (const wchar_t* fixed : FIXED_ENGINE_SWITCHES) parts.push_back(fixed);
+  if (!pass_through_args.empty()) parts.push_back(pass_through_args);
+  for (std::wstring& part : engine_switches(plan, form, outcome, host)) parts.push_back(std::move(part));
+  return parts;
+}
+
+std::wstring engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
+                                 const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
+                                 const HostFigures& host) {
+  return join_arguments(engine_command_line_parts(engine_path, pass_through_args, plan, form, outcome, host));
+}
+
+std::wstring join_arguments(const std::vector<std::wstring>& parts) {
+  std::wstring joined;
+  for (const std::wstring& part : parts) {
+    if (!joined.empty()) joined += L' ';
+    joined += part;
+  }
+  return joined;
+}
+
+}  // namespace vantrel

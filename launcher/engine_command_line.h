@@ -1,0 +1,62 @@
+// The Engine's command line: one ordered list from the Engine's path to the
+// start page, joined once. The launcher starts the Engine with it and
+// vantrel-check shows it; both ask this unit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "discovery/outcome.h"
+#include "launcher/launch_plan.h"
+
+namespace vantrel {
+
+// File name of the Engine, beside the launcher.
+inline constexpr const wchar_t* ENGINE_FILE_NAME = L"vantrel-engine.exe";
+
+// `launcher_dir` + "\" + "vantrel-engine.exe".
+std::wstring engine_path_for(const std::wstring& launcher_dir);
+
+// On every Engine command line, in this order, right after its path.
+inline constexpr const wchar_t* FIXED_ENGINE_SWITCHES[] = {
+    L"--hide-crash-restore-bubble",
+    L"--disable-features=PasswordManagerOnboarding,AutofillEnableAccountWalletStorage",
+    L"--disable-save-password-bubble",
+};
+
+// The three forms of the switches a start adds: passthrough, after a
+// discovery that was neither cancelled nor blocked, and without discovery
+// when the progress window could not be created.
+enum class SwitchForm { passthrough, discovery, degraded };
+
+// The switches the start adds, in order, ending with the start page (see
+// start_page_arguments). Each value is added only when it is not empty;
+// `outcome` counts for the discovery form only.
+std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
+                                          const HostFigures& host);
+
+// The whole command line as its parts: the quoted `engine_path`, the fixed
+// switches, the launcher's own arguments as one part exactly as received
+// (only when there are any), then engine_switches(...).
+std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path,
+                                                    const std::wstring& pass_through_args, const LaunchPlan& plan,
+                                                    SwitchForm form, const DiscoveryOutcome& outcome,
+                                                    const HostFigures& host);
+
+// engine_command_line_parts(...) joined by single blanks.
+std::wstring engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
+                                 const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
+                                 const HostFigures& host);
+
+// The page the Engine opens first: "chrome://version" when `start_page` is
+// empty, else the page as one argument quoted so that it comes back
+// unchanged. A page that does not begin with an ASCII letter (every absolute
+// URL begins with its scheme) follows the end-of-switches marker "--", so
+// that the Engine cannot take "--x" or "/x" (or " --x", which it trims) for a
+// switch.
+std::vector<std::wstring> start_page_arguments(const std::string& start_page);
+
+// The parts joined by single blanks.
+std::wstring join_arguments(const std::vector<std::wstring>& parts);
+
+}  // namespace vantrel
