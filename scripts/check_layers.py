@@ -3,6 +3,12 @@
 directions the README's "Layout" section allows (lines of the form
 "- `folder/` ... uses: a, b, c"), and that those directions form no circle.
 Reads every #include "folder/..." of the product's .h and .cpp files.
+Also checks the one convention for Windows-only code: a .cpp file that
+includes a Windows header (or a header that does) is named x_windows.cpp, its
+Linux counterpart x_posix.cpp; CMakeLists.txt builds every other .cpp on both
+systems and neither of those in the portable list; every unit x.cpp,
+x_windows.cpp or x_posix.cpp has its header x.h (the programs' entry points,
+main_windows.cpp, excepted).
 Prints each breach and exits 1 when there is one."""
 import os
 import re
@@ -52,6 +58,32 @@ for folder in sorted(os.listdir(ROOT)):
                     if m and m.group(1) != folder and m.group(1) != 'vantrel' and m.group(1) not in allowed[folder]:
                         problems.append('%s:%d: %s/ must not include %s/' % (os.path.relpath(file, ROOT), number,
                                                                                folder, m.group(1)))
+# Windows-only code: named so, built so, and every unit with its header.
+with open(os.path.join(ROOT, 'CMakeLists.txt'), encoding='utf-8') as f:
+    cmake = f.read()
+portable = set(re.search(r'add_library\(vantrel_core STATIC([^)]*)\)', cmake).group(1).split())
+units = [os.path.relpath(os.path.join(base, n), ROOT) for folder in allowed
+         for base, _, names in os.walk(os.path.join(ROOT, folder)) for n in names if n.endswith(('.h', '.cpp'))]
+windows_headers = {'windows.h', 'shlwapi.h', 'shlobj.h', 'bcrypt.h', 'shellapi.h'}
+includes = {}
+for unit in units:
+    with open(os.path.join(ROOT, unit), encoding='utf-8') as f:
+        includes[unit] = set(re.findall(r'^\s*#\s*include\s+[<"]([\w/.]+)[>"]', f.read(), re.M))
+for _ in units:  # a header that includes a Windows-only header is Windows-only too
+    windows_headers |= {u for u in units if u.endswith('.h') and includes[u] & windows_headers}
+for unit in units:
+    used = includes[unit] & windows_headers
+    if unit.endswith('.cpp') and used and not unit.endswith('_windows.cpp'):
+        problems.append('%s uses Windows headers (%s) but is not named *_windows.cpp' % (unit, ', '.join(sorted(used))))
+    stem = re.sub(r'_(windows|posix)$', '', unit[:-4])
+    if not unit.endswith('.cpp') or unit.endswith('/main_windows.cpp'):
+        continue
+    if not os.path.exists(os.path.join(ROOT, stem + '.h')):
+        problems.append('%s has no header of its own (%s.h)' % (unit, stem))
+    if (unit in portable) == (stem != unit[:-4]):
+        problems.append('%s: CMakeLists.txt must build %s' % (
+            unit, 'it on one system only' if unit in portable else 'it in vantrel_core on every system'))
+
 for p in problems:
     print(p)
 print('%d passed, %d failed' % (0 if problems else 1, 1 if problems else 0))
