@@ -1,7 +1,9 @@
 """Loopback network fixtures for discovery tests: a test CA with a server
 certificate, an HTTPS geo-IP server, Debian's microsocks as the SOCKS5 proxy
 (sending the endpoints' names to the local geo server), and a proxy that
-accepts and never answers. Everything listens on loopback addresses only."""
+accepts and never answers. Everything listens on loopback addresses only.
+Also the curl.exe that System32 holds for a test: the real one, built from
+Debian's source, or the stand-in scripted through its environment."""
 import json
 import os
 import random
@@ -9,8 +11,12 @@ import socket
 import ssl
 import subprocess
 import threading
+import shutil
 import time
+import unittest
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+from wine import PREFIX, SOURCE, WORK, wait_for, win_path
 
 PRIMARY_HOST = 'geoip.kestrin.net'
 FALLBACK_HOST = 'myip.kestrin.net'
@@ -152,3 +158,75 @@ def free_port():
 
 def geo_json(**fields):
     return json.dumps(fields).encode()
+
+
+# The curl.exe a start finds in System32: the real one or a stand-in.
+
+SYSTEM32_CURL = os.path.join(PREFIX, 'drive_c', 'windows', 'system32', 'curl.exe')
+
+
+def real_curl():
+    """The real curl.exe, built (or taken from the cache) by scripts/build_curl.sh."""
+    out = subprocess.run(['bash', os.path.join(SOURCE, 'scripts', 'build_curl.sh')], stdout=subprocess.PIPE,
+                         stderr=subprocess.DEVNULL, timeout=1200)
+    path = out.stdout.decode().strip().splitlines()[-1] if out.returncode == 0 and out.stdout.strip() else ''
+    return path if path and os.path.exists(path) else None
+
+
+class RealCurlNetwork:
+    """Mixin for tests through the real curl.exe: it is built (or taken from
+    the cache) once, System32 gets it, and an HTTPS geo server on port 443 of
+    a loopback address answers for both endpoints (`self.server`, trusted
+    through `self.env`)."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.curl = real_curl()
+        if cls.curl is None:
+            raise unittest.SkipTest('no Windows curl.exe could be built')
+        cls.certs = make_certificates(os.path.join(WORK, 'certs'))
+
+    def setUp(self):
+        install_curl(self, self.curl)
+        ca, cert, key = self.certs
+        self.env = {'CURL_CA_BUNDLE': win_path(ca)}
+        self.server = GeoServer(
+            cert, key, address=(geo_address(), 443), myip_body=b'203.0.113.9\n',
+            geo_body=geo_json(ip='203.0.113.7', country_code='FR', timezone='Europe/Paris',
+                                          latitude=48.8566, longitude=2.3522))
+        self.addCleanup(self.server.close)
+
+    def proxy(self, hosts):
+        """microsocks (user "alice", password "s3cret") sending each endpoint
+        name of `hosts` to its address."""
+        proxy = Microsocks('alice', 's3cret', hosts, os.path.join(WORK, 'hosts'))
+        self.addCleanup(proxy.close)
+        return proxy
+
+
+def curl_double_env(folder, body, **settings):
+    """The environment that scripts the curl stand-in: `body` (written to a
+    file in `folder`) as its output, and CURL_DOUBLE_<NAME> for each setting."""
+    path = os.path.join(folder, 'curl-body')
+    with open(path, 'wb') as f:
+        f.write(body)
+    env = {'CURL_DOUBLE_' + k.upper(): str(v) for k, v in settings.items()}
+    env['CURL_DOUBLE_BODY'] = win_path(path)
+    return env
+
+
+def curl_gone(marker, seconds=10):
+    """Waits (bounded) until no curl.exe whose command line holds `marker`
+    runs; fails when one still does."""
+    wait_for('a curl.exe (%s) still runs' % marker,
+             lambda: subprocess.run(['pgrep', '-f', 'curl.exe .*' + marker], stdout=subprocess.DEVNULL).returncode == 1,
+             seconds)
+
+
+def install_curl(test, exe):
+    """Puts `exe` (or nothing, for None) at System32\\curl.exe for one test."""
+    if os.path.exists(SYSTEM32_CURL):
+        os.remove(SYSTEM32_CURL)
+    if exe:
+        shutil.copy(exe, SYSTEM32_CURL)
+    test.addCleanup(lambda: os.path.exists(SYSTEM32_CURL) and os.remove(SYSTEM32_CURL))

@@ -5,14 +5,15 @@ import os
 import random
 import unittest
 
-from harness import PROFILE_TREE, LocalAppData, Sandbox, make_tree, wine, win_path
+from sandbox import PROFILE_TREE, LocalAppData, Sandbox, make_tree
+from wine import win_path, wine
 
 
 class Readings(unittest.TestCase):
     # What the report says of each setting is the unit tests'.
     def test_without_an_overlay_it_names_both_places_looked_at(self):
         s = Sandbox(self)
-        report = s.report([s.profile_arg])[0]
+        report = s.check_report([s.profile_arg])[0]
         self.assertEqual((report['overlay_path'], report['overlay_looked_at']), (None, [
             win_path(os.path.join(s.profile, 'command-line.json')), LocalAppData(self).win + '\\command-line.json']))
 
@@ -53,9 +54,9 @@ class SameAsTheLauncher(unittest.TestCase):
                 s.write_overlay(overlay)
                 args = [s.profile_arg, '--no-first-run'] + (['a "b"'] if round_ % 2 else [])
                 before = s.files()
-                report = s.report(args)[0]
+                report = s.check_report(args)[0]
                 self.assertEqual(s.files(), before)  # the check changed nothing
-                self.assertEqual(s.run(args), 0)
+                self.assertEqual(s.run_launcher(args), 0)
                 self.assertEqual(report['engine_command_line'], s.received()['command_line'])
                 gone = before - s.files()
                 top = {p for p in gone if os.path.dirname(p) not in gone}

@@ -9,8 +9,9 @@ import re
 import subprocess
 import unittest
 
-from harness import (STAND_IN, WINE, RealCurlNetwork, Sandbox, curl_double_env, curl_gone, install_curl, wait_for,
-                     win_path, wine_env)
+from netfixtures import RealCurlNetwork, curl_double_env, curl_gone, install_curl
+from sandbox import Sandbox
+from wine import STAND_IN, WINE, wait_for, win_path, wine_env
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -22,7 +23,7 @@ def probe(test, overlay, env, ok=True, password=None):
     s = Sandbox(test)
     s.write_overlay(json.dumps(overlay, ensure_ascii=False))
     before = s.files()
-    report, text = s.report(['--probe', s.profile_arg], env, expect=0 if ok else 3)
+    report, text = s.check_report(['--probe', s.profile_arg], env, expect=0 if ok else 3)
     test.assertEqual(s.files(), before)
     test.assertFalse(password and password.encode() in text)
     return report['probe']
@@ -87,7 +88,7 @@ class WithCurlDouble(unittest.TestCase):
         marker = os.path.basename(s.root).replace('_', '-')
         s.write_overlay(json.dumps({'proxy-server': 'socks5://u:p@%s:1' % marker, 'auto-timezone': True}))
         held = os.path.join(s.root, 'caller-file.log')
-        self.assertEqual(s.run_exact(' --probe ' + s.profile_arg, program=s.check, held=held,
+        self.assertEqual(s.run_command_line(' --probe ' + s.profile_arg, program=s.check, held=held,
                                      env=self.env(0, b'{"ip":"203.0.113.7"}')), 0)
         with open(self.log) as f:
             self.assertEqual(json.loads(f.readlines()[-1]), 'inherited: nothing')

@@ -5,14 +5,14 @@ import struct
 import time
 import unittest
 
-from harness import (CHECK_EXE, LAUNCHER_EXE, STAND_IN, LocalAppData, Sandbox, Xvfb, host_switches, strict_json, wine,
-                     win_path)
+from sandbox import CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, host_switches, strict_json
+from wine import STAND_IN, Xvfb, win_path, wine
 
 
 def dismiss_message_box(sandbox, display):
     """Starts the launcher, reads the message box it shows, presses OK.
     Returns (box as dict, launcher exit code)."""
-    launcher = sandbox.launch(display)
+    launcher = sandbox.launch_in_background(display)
     out = wine([STAND_IN, 'msgbox', '15000'], display=display, timeout=30).stdout
     return (strict_json(out) if out.strip() else None), launcher.wait(30)
 
@@ -27,7 +27,7 @@ class MissingOrBrokenEngine(unittest.TestCase):
         box, code = dismiss_message_box(s, Xvfb.shared())
         self.assertEqual((box, code), ({'caption': 'Vantrel', 'text': 'Engine binary not found:\n%s\n\n'
                                         'Reinstall Vantrel.' % s.engine_win}, 1))
-        self.assertEqual(s.run([s.profile_arg]), 1)  # and without a display
+        self.assertEqual(s.run_launcher([s.profile_arg]), 1)  # and without a display
         self.assertEqual(s.files(), before)
         self.assertFalse(os.path.exists(local.folder))
 
@@ -42,6 +42,11 @@ class MissingOrBrokenEngine(unittest.TestCase):
 
 
 class PassThrough(unittest.TestCase):
+    def test_host_switches_are_the_hosts(self):
+        processors = strict_json(wine([STAND_IN, 'info']).stdout)['processors']
+        self.assertRegex(host_switches(), r'^--device-memory=(1|2|4|8|16|32) --hardware-concurrency=%d '
+                         r'--speech-voices-preset=stock-chrome-windows$' % processors)
+
     def test_exact_command_lines(self):
         # (what follows the launcher's own quoted name, the remainder passed on)
         budget = 32767 - 400 - len(host_switches())  # room for the Engine's path and switches
@@ -58,7 +63,7 @@ class PassThrough(unittest.TestCase):
             with self.subTest(rest=rest[:40]):
                 s = Sandbox(self, app_name='Program Files \u00c6\u00f8 \u4e2d')
                 rest, remainder = (t.replace('PROFILE', win_path(s.profile)) for t in (rest, remainder))
-                self.assertEqual(s.run_exact(rest), 0)
+                self.assertEqual(s.run_command_line(rest), 0)
                 self.assertEqual(s.received()['command_line'],
                                  s.expected_engine_line(remainder, host_switches() + ' chrome://version'))
 
@@ -69,14 +74,14 @@ class PassThrough(unittest.TestCase):
         for args, folder in ((['--user-data-dir='], local),
                              (['--user-data-dir=', s.profile_arg, '--user-data-dir=' + win_path(other)], s.profile)):
             with self.subTest(args=args):
-                self.assertEqual(s.run(args), 0)
+                self.assertEqual(s.run_launcher(args), 0)
                 self.assertEqual([f for f in (s.profile, other, local)
                                   if os.path.exists(os.path.join(f, '.orlisk-launcher-result.json'))], [folder])
                 os.remove(os.path.join(folder, '.orlisk-launcher-result.json'))
 
     def test_launcher_does_not_wait_for_the_engine(self):
         start = time.monotonic()
-        Sandbox(self).start(env={'VANTREL_FAKE_ENGINE_SLEEP_MS': '60000'}, timeout=120)
+        Sandbox(self).start_engine(env={'VANTREL_FAKE_ENGINE_SLEEP_MS': '60000'}, timeout=120)
         self.assertLess(time.monotonic() - start, 50, 'the launcher waited for the Engine')
 
 

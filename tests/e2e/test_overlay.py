@@ -3,7 +3,8 @@ What was read shows in the start page the Engine receives."""
 import os
 import unittest
 
-from harness import LocalAppData, Sandbox, hold_open, win_path
+from sandbox import LocalAppData, Sandbox, hold_open
+from wine import win_path
 
 # An overlay whose reading is visible: a start page.
 MARKER = '{"start-page":"https://%s.example/","device-memory":1,"hardware-concurrency":1,"speech-voices":1}'
@@ -29,7 +30,7 @@ class OverlayLocation(unittest.TestCase):
                 elif in_profile:
                     s.write_overlay(MARKER % 'profile')
                 args = [s.profile_arg + ('\\' if profile_arg == 'trailing backslash' else '')] if profile_arg else []
-                self.assertEqual(s.start(args=args)['argv'][-1], page)
+                self.assertEqual(s.start_engine(args=args)['argv'][-1], page)
 
 
     def test_an_overlay_held_open_by_another_program(self):
@@ -39,9 +40,9 @@ class OverlayLocation(unittest.TestCase):
         s.write_overlay(MARKER % 'held')
         overlay = os.path.join(s.profile, 'command-line.json')
         hold_open(self, overlay, 600)
-        self.assertEqual(s.start()['argv'][-1], 'https://held.example/')
+        self.assertEqual(s.start_engine()['argv'][-1], 'https://held.example/')
         hold_open(self, overlay, 60000)
-        report = s.report([s.profile_arg])[0]
+        report = s.check_report([s.profile_arg])[0]
         self.assertEqual((report['overlay_path'], report['overlay_unreadable'], report['settings']['start-page']['value']),
                          (None, {'path': win_path(overlay), 'why': 'another program held it open without sharing, '
                                                                   'or locked it, for over a second'}, ''))
@@ -62,5 +63,5 @@ class HostileOverlays(unittest.TestCase):
         for overlay, page in cases:
             with self.subTest(size=len(overlay)):
                 s = Sandbox(self)
-                self.assertEqual(s.start(overlay, timeout=180)['argv'][-1], page)
+                self.assertEqual(s.start_engine(overlay, timeout=180)['argv'][-1], page)
                 self.assertEqual(s.record()['status'], 'passthrough')

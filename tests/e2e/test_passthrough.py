@@ -7,8 +7,9 @@ import stat
 import subprocess
 import unittest
 
-from harness import (PROFILE_TREE, WINE, LocalAppData, Sandbox, conforms, hold_open, host_switches, make_tree,
-                     present, strict_json, wine_env, win_path)
+from sandbox import (PROFILE_TREE, LocalAppData, Sandbox, conforms, hold_open, host_switches, make_tree, present,
+                     strict_json)
+from wine import WINE, win_path, wine_env
 
 RECORD = ('{"schema":1,"ts":"TS","status":"%s","ip":"","timezone":"","country_code":"","lat":"","lng":"","lang":"",'
           '"accept_lang":"","elapsed_ms":0,"provider":"","error_code":"%s","message":"%s","launcher_version":"0.28.0"}\n')
@@ -29,7 +30,7 @@ class ResultRecord(unittest.TestCase):
         for name, text in (('result', '{"old":true,"padding":"' + 'x' * 5000 + '"}\n'), ('error', 'earlier\n')):
             with open(os.path.join(s.profile, '.orlisk-launcher-%s.json' % name), 'w') as f:
                 f.write(text)
-        s.start()
+        s.start_engine()
         self.assertEqual(record_text(s.profile), PASSTHROUGH)
         with open(os.path.join(s.profile, '.orlisk-launcher-error.json')) as f:
             self.assertEqual(f.read(), 'earlier\n')
@@ -43,7 +44,7 @@ class ResultRecord(unittest.TestCase):
                 make_tree(s.profile, ['Default/Last Session'])
                 s.write_overlay('{"auto-lang":true,"proxy-server":"socks5://127.0.0.1:9","webgl-profile":"p",'
                                 '"start-page":"https://d.example/","on-proxy-fail":"%s"}' % fail)
-                self.assertEqual(s.run([s.profile_arg]), 0 if fail == 'fallback' else 42)
+                self.assertEqual(s.run_launcher([s.profile_arg]), 0 if fail == 'fallback' else 42)
                 got = s.received(timeout=30 if fail == 'fallback' else 3)
                 if fail == 'fallback':
                     self.assertEqual(record_text(s.profile), DEGRADED)
@@ -64,7 +65,7 @@ class ResultRecord(unittest.TestCase):
         self.addCleanup(os.chmod, path, stat.S_IRUSR | stat.S_IWUSR)
         missing = os.path.join(s.root, 'no such folder')
         for args in ([s.profile_arg], ['--user-data-dir=' + win_path(missing)]):
-            s.start(args=args)
+            s.start_engine(args=args)
             os.remove(s.received_path)
         with open(path) as f:
             self.assertEqual(f.read(), 'old\n')
@@ -91,7 +92,7 @@ class ResultRecord(unittest.TestCase):
                     with open(temporary, 'w') as f:
                         f.write('x')
                     os.chmod(temporary, stat.S_IRUSR)
-                s.start()
+                s.start_engine()
                 self.assertEqual(record_text(s.profile), PASSTHROUGH)
                 with open(outside) as f:
                     self.assertEqual(f.read(), 'theirs\n')
@@ -113,8 +114,8 @@ class Switches(unittest.TestCase):
                 s = Sandbox(self)
                 s.write_overlay('{"start-page":"%s","device-memory":1,"hardware-concurrency":1,'
                                 '"speech-voices":1}' % json_value)
-                report = s.report([s.profile_arg])[0]
-                got = s.start()
+                report = s.check_report([s.profile_arg])[0]
+                got = s.start_engine()
                 self.assertEqual(got['argv'][5:], tail)
                 self.assertEqual(report['engine_command_line'], got['command_line'])  # the check agrees
 
@@ -129,7 +130,7 @@ class Switches(unittest.TestCase):
                 if text is not None:
                     with open(os.path.join(s.app, 'orlisk-webgl-profiles.json'), 'w', encoding='utf-8') as f:
                         f.write(text)
-                got = s.start('{"webgl-profile":"nv","device-memory":1,"hardware-concurrency":1,"speech-voices":1}')
+                got = s.start_engine('{"webgl-profile":"nv","device-memory":1,"hardware-concurrency":1,"speech-voices":1}')
                 self.assertEqual(got['command_line'], s.expected_engine_line(s.profile_arg, expected))
 
 
@@ -138,7 +139,7 @@ class ProfileHygiene(unittest.TestCase):
         s = Sandbox(self)
         make_tree(s.profile, PROFILE_TREE)
         hold_open(self, os.path.join(s.profile, 'Default', 'Current Session'), 60000)
-        s.start('{"start-page":"https://x.example/","granular-storage-reset":{"cookies":true}}')
+        s.start_engine('{"start-page":"https://x.example/","granular-storage-reset":{"cookies":true}}')
         self.assertEqual(present(s.profile, ['Default/Current Session', 'Default/Last Tabs', 'Default/Sessions',
                                              'Default/Cookies', 'Default/Network/Cookies-journal']),
                          {'Default/Current Session'})
@@ -153,9 +154,9 @@ class ProfileHygiene(unittest.TestCase):
                     hold_open(self, os.path.join(s.profile, 'lockfile'), 60000)
                 overlay = '{"close-previous-tabs":true,"granular-storage-reset":{"cookies":true}}'
                 s.write_overlay(overlay)
-                report = s.report([s.profile_arg])[0]
+                report = s.check_report([s.profile_arg])[0]
                 self.assertEqual((report['profile_in_use'], len(report['would_delete'])), (held, 0 if held else 2))
-                s.start()
+                s.start_engine()
                 self.assertEqual(len(present(s.profile, ['Default/Last Session', 'Default/Cookies'])), 2 if held else 0)
 
     def test_nothing_deleted_without_profile_argument(self):
@@ -179,7 +180,7 @@ class ProfileHygiene(unittest.TestCase):
         make_tree(s.profile, ['Default/Cookies', 'Default/Sessions/mine'])
         for link, target in (('Default/Network', 'Network'), ('ShaderCache', 'Shader'), ('Default/Sessions/l', 'keep')):
             os.symlink(os.path.join(outside, target), os.path.join(s.profile, *link.split('/')))
-        s.start('{"close-previous-tabs":true,"granular-storage-reset":{"all":true}}')
+        s.start_engine('{"close-previous-tabs":true,"granular-storage-reset":{"all":true}}')
         self.assertEqual(present(outside, theirs), set(theirs))
         self.assertEqual(present(s.profile, ['Default/Cookies', 'Default/Sessions/mine']), set())
         self.assertTrue(os.path.islink(os.path.join(s.profile, 'ShaderCache')))  # links stay

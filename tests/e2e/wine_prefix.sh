@@ -35,7 +35,7 @@ case "$action" in
     # they never hold a test's output pipe open.
     if [ -n "$display" ]; then export DISPLAY="$display"; fi
     "$WINE" wineboot -u </dev/null >/dev/null 2>&1
-    printf '%s' "${display:-none}" > "$prefix/.vantrel-display-mode"  # see tests/e2e/harness.py
+    printf '%s' "${display:-none}" > "$prefix/.vantrel-display-mode"  # see tests/e2e/wine.py
     ;;
   down)
     "$WINESERVER" -k || true

@@ -16,7 +16,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), '..', '..'))
 sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
 os.environ.setdefault('VANTREL_WINEPREFIX', '')
 os.environ.setdefault('VANTREL_BUILD_DIR', os.path.join(ROOT, 'build', 'windows'))
-from harness import conforms  # noqa: E402
+from sandbox import conforms  # noqa: E402
 
 VERSION = re.search(r'project\(vantrel_launcher VERSION ([\d.]+)', open(os.path.join(ROOT, 'CMakeLists.txt')).read())[1]
 ZIP = 'vantrel-%s-win64.zip' % VERSION

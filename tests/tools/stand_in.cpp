@@ -306,16 +306,11 @@ int resources(const wchar_t* exe) {
 int info() {
   wchar_t local[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
-  MEMORYSTATUSEX mem{};
-  mem.dwLength = sizeof mem;
-  GlobalMemoryStatusEx(&mem);
   SYSTEM_INFO si{};
   GetSystemInfo(&si);
-  std::printf("{\"local_app_data\":%s,\"total_phys\":%llu,\"processors\":%lu}\n", json_string(local).c_str(),
-              static_cast<unsigned long long>(mem.ullTotalPhys), si.dwNumberOfProcessors);
+  std::printf("{\"local_app_data\":%s,\"processors\":%lu}\n", json_string(local).c_str(), si.dwNumberOfProcessors);
   return 0;
 }
-
 
 }  // namespace
 

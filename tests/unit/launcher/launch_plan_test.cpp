@@ -31,6 +31,16 @@ TEST(EngineSwitches, PassthroughAndDegradedForms) {
             L"--hardware-concurrency=12 chrome://version");
   EXPECT_EQ(switches("{}", SwitchForm::passthrough, none, L"", HostFigures{}),
             L"--speech-voices-preset=stock-chrome-windows chrome://version");
+  // The whole line: quoted path, fixed switches, the caller's arguments exactly as given, the added switches.
+  LaunchPlan plan;
+  plan.overlay = parse_persona_overlay(R"({"start-page":"https://a b/","speech-voices":1})");
+  const std::wstring fixed =
+      L" --hide-crash-restore-bubble --disable-features=PasswordManagerOnboarding,AutofillEnableAccountWalletStorage"
+      L" --disable-save-password-bubble";
+  EXPECT_EQ(engine_command_line(L"C:\\V x\\e.exe", L"--a=\"b c\"  --d ", plan, SwitchForm::degraded, none, kHost),
+            L"\"C:\\V x\\e.exe\"" + fixed + L" --a=\"b c\"  --d  --device-memory=8 --hardware-concurrency=12 \"https://a b/\"");
+  EXPECT_EQ(engine_command_line(L"e", L"", plan, SwitchForm::discovery, none, HostFigures{}),
+            L"\"e\"" + fixed + L" \"https://a b/\"");
 }
 
 TEST(EngineSwitches, DiscoveryForm) {
