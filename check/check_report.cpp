@@ -7,6 +7,8 @@
 #include "base/json_text.h"
 #include "base/text_encoding.h"
 #include "discovery/worker.h"
+#include "check/check_command_line.h"
+#include "check/consistency.h"
 #include "launcher/engine_command_line.h"
 #include "vantrel/build_config.h"
 #include "overlay/overlay_file.h"
@@ -17,15 +19,6 @@ namespace vantrel {
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
-
-// ---- command line ---------------------------------------------------------
-
-bool starts_option(const std::wstring& text, const std::wstring& option) {
-  return text.compare(0, option.size(), option) == 0 &&
-         (text.size() == option.size() || text[option.size()] <= L' ' || text[option.size()] == L'=');
-}
-
-// ---- reading the settings -------------------------------------------------
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 std::string json_string(const std::string& s) { return quoted(json_escape(s)); }
@@ -60,44 +53,6 @@ std::string snippet(const std::string& text, std::size_t pos) {
   if (member.size() > 72) member = member.substr(0, 71) + "\xE2\x80\xA6";
   return blank_out_controls(hide_url_passwords(member));
 }
-
-std::size_t edit_distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string nearest(const std::string& name, const std::vector<std::string>& candidates) {
-  std::string best;
-  std::size_t best_distance = 3;  // at most two edits away counts as a typo
-  for (const std::string& c : candidates) {
-    const std::size_t d = edit_distance(name, c);
-    if (d < best_distance) {
-      best = c;
-      best_distance = d;
-    }
-  }
-  return best;
-}
-
-// One setting as the launcher reads it, with where it came from.
-struct Setting {
-  std::string key;
-  std::string value_json;  // the value as JSON
-  std::string value_text;  // the value for a person
-  std::string found;       // the member as written, or empty when absent
-  bool nested = false;
-  std::vector<std::string> notes;
-};
 
 std::string flag_json(bool b) { return b ? "true" : "false"; }
 
@@ -198,6 +153,8 @@ Setting read_setting(const OverlaySetting& k, const std::string& text, const Per
   return s;
 }
 
+}  // namespace
+
 std::vector<Setting> read_settings(const LaunchPlan& plan) {
   std::vector<Setting> settings;
   for (const OverlaySetting& k : overlay_settings()) {
@@ -228,6 +185,8 @@ std::vector<std::wstring> looked_at(const LaunchPlan& plan) {
   return paths;
 }
 
+namespace {
+
 // What discovery would derive, marked as such.
 void mark_outcome(const PersonaOverlay& o, DiscoveryOutcome& outcome) {
   ProbeResult r;
@@ -241,52 +200,7 @@ void mark_outcome(const PersonaOverlay& o, DiscoveryOutcome& outcome) {
   if (!outcome.accept_language.empty()) outcome.accept_language = "<egress-accept-language>";
 }
 
-std::string json_path_list(const std::vector<std::wstring>& paths) {
-  std::string out = "[";
-  for (const std::wstring& p : paths) out += (out.size() > 1 ? "," : "") + json_string(wide_to_utf8(p));
-  return out + "]";
-}
-
 }  // namespace
-
-std::wstring command_line_remainder(const std::wstring& command_line) {
-  std::size_t i = 0;
-  bool in_quotes = false;
-  while (i < command_line.size() && (command_line[i] > L' ' || in_quotes)) {
-    if (command_line[i] == L'"') in_quotes = !in_quotes;
-    ++i;
-  }
-  while (i < command_line.size() && command_line[i] <= L' ') ++i;
-  return command_line.substr(i);
-}
-
-CheckCommandLine parse_check_command_line(const std::wstring& command_line, const std::vector<std::wstring>& argv) {
-  CheckCommandLine c;
-  std::wstring rest = command_line_remainder(command_line);
-  std::size_t own = 0;
-  for (;;) {
-    bool* flag = starts_option(rest, L"--json") ? &c.json : starts_option(rest, L"--probe") ? &c.probe : nullptr;
-    if (flag == nullptr && (starts_option(rest, L"--help") || starts_option(rest, L"/?"))) flag = &c.help;
-    if (flag == nullptr) break;
-    std::size_t end = 0;
-    while (end < rest.size() && rest[end] > L' ') ++end;
-    if (rest.find(L'=') < end) {
-      c.usage_error = "vantrel-check: " + wide_to_utf8(rest.substr(0, end)) + ": its options take no value";
-    }
-    *flag = true;
-    while (end < rest.size() && rest[end] <= L' ') ++end;
-    rest = rest.substr(end);
-    ++own;
-  }
-  c.pass_through = rest;
-  if (argv.size() > own + 1) c.args.assign(argv.begin() + static_cast<std::ptrdiff_t>(own + 1), argv.end());
-  for (const std::wstring& a : c.args) {
-    if (a == L"--json" || a == L"--probe") {
-      c.usage_error = "vantrel-check: " + wide_to_utf8(a) + " must come before the launcher's arguments";
-    }
-  }
-  return c;
-}
 
 std::vector<std::pair<std::string, std::string>> unknown_overlay_keys(const std::string& overlay_text) {
   std::vector<std::string> known;
@@ -309,140 +223,23 @@ std::wstring checked_engine_command_line(const CheckInputs& in, const DiscoveryO
                              outcome != nullptr ? *outcome : marked, in.host);
 }
 
-std::string check_report_json(const CheckInputs& in) {
-  const LaunchPlan& plan = in.plan;
-  std::string j = "{\"check_version\":\"" VANTREL_VERSION_TEXT "\",\"overlay_path\":";
-  j += plan.overlay_read ? json_string(wide_to_utf8(plan.overlay_path)) : "null";
-  j += ",\"overlay_looked_at\":" + json_path_list(looked_at(plan));
-  // The file that exists but could not be read, and why (the launcher then keeps every default).
-  j += ",\"overlay_unreadable\":";
-  j += plan.overlay_unreadable.empty() ? "null" : "{\"path\":" + json_string(wide_to_utf8(plan.overlay_path)) +
-                                                     ",\"why\":" + json_string(plan.overlay_unreadable) + "}";
-  j += ",\"user_data_dir\":" + json_string(wide_to_utf8(plan.user_data_dir));
-  j += ",\"settings\":{";
-  bool first = true;
-  for (const Setting& s : read_settings(plan)) {
-    j += (first ? "" : ",") + json_string(s.key) + ":{\"value\":" + s.value_json;
-    j += ",\"found\":" + (s.found.empty() ? std::string("null") : json_string(s.found));
-    j += ",\"nested\":" + flag_json(s.nested) + ",\"notes\":[";
-    for (std::size_t i = 0; i < s.notes.size(); ++i) j += (i ? "," : "") + json_string(s.notes[i]);
-    j += "]}";
-    first = false;
-  }
-  j += "},\"unknown_keys\":[";
-  first = true;
-  for (const auto& [key, near] : unknown_overlay_keys(plan.overlay_text)) {
-    j += (first ? "" : ",") + std::string("{\"key\":") + json_string(key) +
-         ",\"nearest\":" + (near.empty() ? std::string("null") : json_string(near)) + "}";
-    first = false;
-  }
-  const bool discovery = plan.path == StartPath::discovery;
-  j += "],\"start\":" + quoted(discovery ? "discovery" : "passthrough");
-  j += ",\"start_reason\":" + json_string(start_reason(plan.overlay, plan.path));
-  j += ",\"blocks_on_failed_discovery\":" + flag_json(plan.overlay.on_proxy_fail == OnProxyFail::block);
-  j += ",\"engine_path\":" + json_string(wide_to_utf8(in.engine_path));
-  j += ",\"engine_found\":" + flag_json(in.engine_found);
-  j += ",\"engine_command_line\":" + json_string(wide_to_utf8(checked_engine_command_line(in)));
-  j += std::string(",\"profile_in_use\":") + (plan.profile_in_use ? "true" : "false");
-  j += ",\"would_delete\":" + json_path_list(in.preview.removed);
-  j += ",\"links_kept\":" + json_path_list(in.preview.kept_links);
-  if (in.probe != nullptr) {
-    const ProbeReport& p = *in.probe;
-    j += ",\"probe\":{\"ran\":" + flag_json(p.ran);
-    if (!p.ran) {
-      j += ",\"reason\":" + json_string(p.not_run_reason);
-    } else {
-      const DiscoveryOutcome& o = *p.outcome;
-      j += ",\"ok\":" + flag_json(!p.failed()) + ",\"egress_ip\":" + json_string(o.ip) +
-           ",\"country_code\":" + json_string(o.country_code) + ",\"timezone\":" + json_string(o.timezone) +
-           ",\"provider\":" + json_string(o.provider) + ",\"elapsed_ms\":" + std::to_string(o.elapsed_ms) +
-           ",\"lang\":" + json_string(o.lang) +
-           ",\"accept_language\":" + json_string(o.accept_language) +
-           ",\"geo_lat\":" + json_string(o.geo_lat) +
-           ",\"geo_lng\":" + json_string(o.geo_lng) +
-           ",\"url\":" + json_string(p.last_url) + ",\"curl_exit_code\":" +
-           (p.last.curl_exit_code < 0 ? std::string("null") : std::to_string(p.last.curl_exit_code)) +
-           ",\"error_code\":" + json_string(error_code_text(p.last.error_code)) +
-           ",\"message\":" + json_string(hide_url_passwords(p.last.message));
-      if (!p.failed()) {
-        j += ",\"engine_command_line\":" + json_string(wide_to_utf8(checked_engine_command_line(in, &o)));
-      }
-    }
-    j += "}";
-  }
-  return j + "}\n";
+std::string probe_not_run_reason(const PersonaOverlay& o) {
+  if (o.proxy_server.compare(0, 9, "socks5://") == 0) return std::string();
+  if (o.proxy_server.empty()) return "no proxy is named: there is nothing to probe";
+  return "the check can probe only a socks5:// proxy, and this one is not";
 }
 
-std::string check_report_text(const CheckInputs& in) {
-  const LaunchPlan& plan = in.plan;
-  std::string t;
-  const auto line = [&t](const std::string& s) { t += s + "\n"; };
-  if (plan.overlay_read) {
-    line("Overlay: " + wide_to_utf8(plan.overlay_path));
-  } else if (!plan.overlay_unreadable.empty()) {
-    line("Overlay: " + wide_to_utf8(plan.overlay_path) + " exists but could not be read (" + plan.overlay_unreadable +
-         "); the launcher keeps every setting's default.");
-  } else {
-    line("Overlay: none found; every setting keeps its default. Looked at:");
-    for (const std::wstring& p : looked_at(plan)) line("  " + wide_to_utf8(p));
+std::vector<Comparison> egress_comparisons(const CheckInputs& in) {
+  if (in.probe == nullptr || !in.probe->succeeded()) return {};
+  return compare_with_egress(in.plan.overlay_text, in.plan.overlay, in.probe->last);
+}
+
+int check_exit_code(const CheckInputs& in, bool strict) {
+  if (in.probe != nullptr && in.probe->failed()) return 3;
+  for (const Comparison& c : egress_comparisons(in)) {
+    if (c.verdict == Verdict::mismatch) return 4;
   }
-  const bool discovery = plan.path == StartPath::discovery;
-  line("");
-  line(std::string("Start: ") + (discovery ? "with egress discovery" : "passthrough (no discovery)"));
-  line("  " + start_reason(plan.overlay, plan.path));
-  if (discovery) {
-    line(plan.overlay.on_proxy_fail == OnProxyFail::block
-             ? "  A failed discovery blocks the start (exit 42): \"on-proxy-fail\" is \"block\""
-             : "  A failed discovery starts the Engine without derived values: \"on-proxy-fail\" is \"fallback\"");
-  }
-  line("");
-  line("Settings, as the launcher reads them:");
-  for (const Setting& s : read_settings(plan)) {
-    line("  " + s.key + ": " + s.value_text);
-    if (!s.found.empty()) line("      from " + s.found);
-    for (const std::string& n : s.notes) line("      note: " + n);
-  }
-  const auto unknown = unknown_overlay_keys(plan.overlay_text);
-  if (!unknown.empty()) {
-    line("");
-    line("Not read by the launcher:");
-    for (const auto& [key, near] : unknown) line("  " + key + (near.empty() ? "" : " (did you mean " + near + "?)"));
-  }
-  line("");
-  if (!in.engine_found) {
-    line("Engine: missing (" + wide_to_utf8(in.engine_path) + "): vantrel.exe would stop with exit 1");
-  }
-  line(std::string("Engine command line") + (discovery ? " (<egress-...> marks values discovery derives):" : ":"));
-  line("  " + wide_to_utf8(checked_engine_command_line(in)));
-  line("");
-  if (plan.profile_in_use) {
-    line("Profile hygiene would delete nothing: the profile is in use (a running Engine holds its lockfile).");
-  } else if (in.preview.removed.empty()) {
-    line("Profile hygiene would delete nothing.");
-  } else {
-    line("Profile hygiene would delete:");
-    for (const std::wstring& p : in.preview.removed) line("  " + wide_to_utf8(p));
-  }
-  for (const std::wstring& p : in.preview.kept_links) line("  kept, a link: " + wide_to_utf8(p));
-  if (in.probe != nullptr) {
-    const ProbeReport& p = *in.probe;
-    line("");
-    if (!p.ran) {
-      line("Probe: not run: " + p.not_run_reason);
-    } else if (p.failed()) {
-      line(std::string("Probe: failed, ") + error_code_text(p.last.error_code));
-      line("  " + hide_url_passwords(p.last.message));
-    } else {
-      const DiscoveryOutcome& o = *p.outcome;
-      line("Probe: egress " + o.ip + " (" + o.provider + ", " + std::to_string(o.elapsed_ms) + " ms)");
-      line("  country " + (o.country_code.empty() ? "unknown" : o.country_code) + ", time zone " +
-           (o.timezone.empty() ? "unknown" : o.timezone));
-      line("  Engine command line with these values:");
-      line("  " + wide_to_utf8(checked_engine_command_line(in, &o)));
-    }
-  }
-  // Text that came from the overlay may hold anything: keep the output UTF-8.
-  return wide_to_utf8(utf8_to_wide(t));
+  return strict && !check_problems(in).empty() ? 5 : 0;
 }
 
 }  // namespace vantrel

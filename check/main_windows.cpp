@@ -1,14 +1,23 @@
 // Entry point of vantrel-check.exe, a console program: explains what
-// vantrel.exe, beside it, would do when started with the same arguments.
-//   vantrel-check.exe [--json] [--probe] <the launcher's arguments>
-// Exit codes: 0 reported, 2 usage error, 3 the probe failed (report printed).
+// vantrel.exe, beside it, would do when started with the same arguments, or
+// for every profile of a store.
+//   vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>
+//   vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>
+// Exit codes: 0 reported, 2 usage error, 3 the probe failed, 4 a value the
+// overlay fixes contradicts the proxy's egress, 5 (--strict) a problem was
+// reported; for a store the highest of its profiles' codes.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 
+#include "base/argument_quote.h"
 #include "base/text_encoding.h"
+#include "check/check_command_line.h"
 #include "check/check_report.h"
+#include "check/profile_store.h"
+#include "check/report_json.h"
+#include "check/report_text.h"
 #include "discovery/worker_thread.h"
 #include "launcher/engine_command_line.h"
 #include "platform/platform.h"
@@ -18,11 +27,15 @@ namespace {
 using namespace vantrel;
 
 constexpr const char* kUsage =
-    "usage: vantrel-check.exe [--json] [--probe] <the launcher's arguments>\n"
-    "  Explains the start vantrel.exe (beside this program) would make with these arguments;\n"
+    "usage: vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>\n"
+    "       vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>\n"
+    "  Explains the start vantrel.exe (beside this program) would make with these arguments,\n"
+    "  or for every profile (subfolder with a command-line.json) of <folder>;\n"
     "  writes, deletes and starts nothing.\n"
-    "  --json   one JSON object instead of text\n"
-    "  --probe  for a start with egress discovery: ask the geo-IP endpoint through the proxy\n";
+    "  --json      one JSON object (per profile: one line each) instead of text\n"
+    "  --probe     ask the geo-IP endpoint through a socks5:// proxy and compare the values\n"
+    "              the overlay fixes with the egress (exit 3: probe failed, 4: mismatch)\n"
+    "  --strict    exit 5 when a problem is reported\n";
 
 // UTF-8 to a file or pipe as it is; to a console as UTF-16, which shows
 // every character whatever the console's code page.
@@ -42,10 +55,8 @@ void print(DWORD which, const std::string& utf8) {
 // the error record goes nowhere, the last probe's result is kept.
 ProbeReport probe(const LaunchPlan& plan) {
   ProbeReport report;
-  if (plan.path != StartPath::discovery) {
-    report.not_run_reason = "a passthrough start asks nothing of the proxy";
-    return report;
-  }
+  report.not_run_reason = probe_not_run_reason(plan.overlay);
+  if (!report.not_run_reason.empty()) return report;
   report.ran = true;
   report.outcome = std::make_shared<DiscoveryOutcome>();
   DiscoveryContext context{plan.overlay, L"", default_endpoints(), system_worker_hooks(), report.outcome};
@@ -59,6 +70,60 @@ ProbeReport probe(const LaunchPlan& plan) {
   context.hooks.cancelled = [] { return false; };
   run_discovery(context);
   return report;
+}
+
+
+// Everything the report of one start says, the probe's result included.
+struct Checked {
+  CheckInputs in;
+  ProbeReport probed;
+};
+
+void check_start(Checked& c, const std::vector<std::wstring>& args, const std::wstring& pass_through, bool probing) {
+  CheckInputs& in = c.in;
+  in.plan = plan_launch(args, platform::own_folder());
+  in.engine_path = engine_path_for(in.plan.launcher_dir);
+  in.engine_found = platform::path_exists(in.engine_path);
+  in.pass_through = pass_through;
+  in.args = args;
+  in.host = query_host_figures(in.plan.overlay);
+  in.preview = preview_removals(in.plan.user_data_dir, in.plan.removals);
+  if (probing) {
+    c.probed = probe(in.plan);
+    in.probe = &c.probed;
+  }
+}
+
+// Every profile of the store, probes at most four at a time, the reports in
+// folder-name order.
+int check_store(const CheckCommandLine& command) {
+  const std::vector<std::wstring> profiles = store_profiles(command.profiles);
+  if (profiles.empty()) {
+    const bool folder = platform::entry_kind(command.profiles) == platform::EntryKind::folder;
+    print(STD_ERROR_HANDLE, "vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
+                                (folder ? ": holds no profile (no subfolder with a command-line.json)\n"
+                                        : ": no such folder\n"));
+    return 2;
+  }
+  std::vector<StoreResult> results(profiles.size());
+  run_in_order(
+      profiles.size(), 4,
+      [&](std::size_t i) {
+        const std::wstring arg = L"--user-data-dir=" + profiles[i];
+        Checked c;
+        check_start(c, {arg}, arg.find_first_of(L" \t\"") == std::wstring::npos ? arg : quote_windows_argument(arg),
+                    command.probe);
+        StoreResult& r = results[i];
+        r.name = wide_to_utf8(profiles[i].substr(profiles[i].rfind(L'\\') + 1));
+        r.exit_code = check_exit_code(c.in, command.strict);
+        r.probe_failed = c.probed.failed();
+        r.mismatch = r.exit_code == 4;
+        r.problems = check_problems(c.in).size();
+        return command.json ? check_report_json(c.in) : check_store_block_text(r.name, c.in);
+      },
+      [](const std::string& report) { print(STD_OUTPUT_HANDLE, report); });
+  if (!command.json) print(STD_OUTPUT_HANDLE, "\n" + visible_text(store_summary_text(results)) + "\n");
+  return store_exit_code(results);
 }
 
 }  // namespace
@@ -75,19 +140,9 @@ int wmain() {
     print(STD_OUTPUT_HANDLE, kUsage);
     return 0;
   }
-
-  CheckInputs in;
-  in.plan = plan_launch(command.args, platform::own_folder());
-  in.engine_path = engine_path_for(in.plan.launcher_dir);
-  in.engine_found = platform::path_exists(in.engine_path);
-  in.pass_through = command.pass_through;
-  in.host = query_host_figures(in.plan.overlay);
-  in.preview = preview_removals(in.plan.user_data_dir, in.plan.removals);
-  ProbeReport probed;
-  if (command.probe) {
-    probed = probe(in.plan);
-    in.probe = &probed;
-  }
-  print(STD_OUTPUT_HANDLE, command.json ? check_report_json(in) : check_report_text(in));
-  return probed.failed() ? 3 : 0;
+  if (!command.profiles.empty()) return check_store(command);
+  Checked c;
+  check_start(c, command.args, command.pass_through, command.probe);
+  print(STD_OUTPUT_HANDLE, command.json ? check_report_json(c.in) : check_report_text(c.in));
+  return check_exit_code(c.in, command.strict);
 }

@@ -26,13 +26,14 @@ ls -l build/windows/vantrel.exe build/windows/vantrel-check.exe
 sha256sum build/windows/vantrel.exe build/windows/vantrel-check.exe
 
 # Last, the README's first command, as a newcomer runs it: the demo must show
-# the Engine started with the switches derived through the proxy, and an "ok"
-# record.
+# the check's comparison with the proxy's egress, the Engine started with the
+# switches derived through the proxy, and an "ok" record.
 echo "== The demo (scripts/demo.sh)"
 mkdir -p build
 if bash scripts/demo.sh 2>&1 | tee build/demo-output.txt; then
   for expected in \
-      'command line: .* --webrtc-fake-public-ip=203.0.113.7 --force-webrtc-ip-handling-policy=default --timezone-override=Europe/Paris --lang=fr-FR --accept-language=fr-FR,fr;q=0.9,en;q=0.8 --geo-lat=48.8566 --geo-lng=2.3522 --geo-accuracy=100 ' \
+      '^ +accept-language: agrees: the language the launcher would derive for FR$' \
+      'command line: .* --webrtc-fake-public-ip=203.0.113.7 --force-webrtc-ip-handling-policy=default --timezone-override=Europe/Paris --lang=fr-FR --geo-lat=48.8566 --geo-lng=2.3522 --geo-accuracy=100 ' \
       '^\{"schema":1,"ts":"[^"]*","status":"ok","ip":"203.0.113.7","timezone":"Europe/Paris","country_code":"FR","lat":"48.8566","lng":"2.3522","lang":"fr-FR",.*"provider":"kestrin"'; do
     grep -Eq -- "$expected" build/demo-output.txt || { echo "demo check failed: no line matches $expected"; status=1; }
   done

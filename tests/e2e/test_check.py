@@ -17,6 +17,15 @@ class Readings(unittest.TestCase):
         self.assertEqual((report['overlay_path'], report['overlay_looked_at']), (None, [
             win_path(os.path.join(s.profile, 'command-line.json')), LocalAppData(self).win + '\\command-line.json']))
 
+    def test_escape_sequences_never_reach_the_terminal(self):
+        # Hide, clear, set the title, write the clipboard (OSC 52), CSI as one C1 character.
+        s = Sandbox(self)
+        s.write_overlay('{"start-page":"https://x/\x1b[8m\x1b]0;t\x07","\x1b[2J":1,"lang":"\u009b31m",'
+                        '"timezone-override":"\x1b]52;c;aGk=\x07","proxy-server":"socks5://h:1/\x7f"}')
+        out = wine([s.check, s.profile_arg, '--x=\x1b[8m']).stdout.decode()
+        self.assertEqual({c for c in out if c < ' ' or '\x7f' <= c <= '\x9f'}, {'\n'})
+        self.assertIn('https://x/\\x1b[8m\\x1b]0;t\\x07', out)
+
     def test_own_options_only_before_the_launchers_arguments(self):
         s = Sandbox(self)
         self.assertEqual(wine([s.check, s.profile_arg, '--json']).returncode, 2)

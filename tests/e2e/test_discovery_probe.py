@@ -10,12 +10,13 @@ import subprocess
 import unittest
 
 from netfixtures import RealCurlNetwork, curl_double_env, curl_gone, install_curl
-from sandbox import Sandbox
-from wine import STAND_IN, WINE, wait_for, win_path, wine_env
+from sandbox import Sandbox, conforms, strict_json
+from wine import STAND_IN, WINE, wait_for, win_path, wine, wine_env
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
 FALLBACK = 'https://%s/myip' % netfixtures.FALLBACK_HOST
+EGRESS = b'{"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris","latitude":48.8566,"longitude":2.3522}'
 
 
 def probe(test, overlay, env, ok=True, password=None):
@@ -99,6 +100,57 @@ class WithCurlDouble(unittest.TestCase):
         check.kill()
         check.wait(30)
         curl_gone(marker)
+
+
+    def test_values_the_overlay_fixes_against_the_egress(self):
+        paris = self.env(0, EGRESS)
+        proxy = {'proxy-server': 'socks5://u:p@h:1'}
+        for overlay, code, verdicts in (
+                (dict(proxy, **{'timezone-override': 'America/New_York', 'webrtc-fake-public-ip': '198.51.100.1',
+                                'geo-lat': 40.7128, 'geo-lng': -74.006, 'lang': 'en-US'}), 4,
+                 [('webrtc-fake-public-ip', 'mismatch'), ('geo-lat/geo-lng', 'mismatch'), ('lang', 'note'),
+                  ('timezone-override', 'mismatch')]),
+                (dict(proxy, **{'timezone-override': 'Europe/Paris', 'webrtc-fake-public-ip': '203.0.113.7',
+                                'geo-lat': '48.85', 'geo-lng': '2.35', 'accept-language': 'fr-FR,fr;q=0.9'}), 0,
+                 [('webrtc-fake-public-ip', 'agrees'), ('geo-lat/geo-lng', 'agrees'), ('accept-language', 'agrees'),
+                  ('timezone-override', 'agrees')])):
+            with self.subTest(exit_code=code):
+                s = Sandbox(self)
+                s.write_overlay(json.dumps(overlay))
+                report = s.check_report(['--probe', s.profile_arg], paris, expect=code)[0]
+                self.assertEqual([(c['setting'], c['verdict']) for c in report['consistency']], verdicts)
+                self.assertEqual(report['start'], 'passthrough')  # probed all the same: the proxy is socks5://
+                text = wine([s.check, '--probe', s.profile_arg], env=paris).stdout.decode()
+                self.assertIn("Against the proxy's egress:\n  webrtc-fake-public-ip: " + verdicts[0][1], text)
+
+    def test_a_store_of_three_profiles(self):
+        s = Sandbox(self)
+        store = os.path.join(s.root, 'store')
+        overlays = {'a-plain': {'start-page': 'https://a.example/'},
+                    'b-new-york': {'proxy-server': 'socks5://u:p@h:1', 'timezone-override': 'America/New_York'},
+                    'c-dead': {'proxy-server': 'socks5://u:p@dead.example:1', 'auto-timezone': True}}
+        for name, overlay in overlays.items():
+            os.makedirs(os.path.join(store, name))
+            s.write_overlay(json.dumps(overlay), os.path.join(store, name))
+        os.makedirs(os.path.join(store, 'd-no-profile'))
+        before = s.files()
+        env = self.env(0, EGRESS, dead_proxy='dead.example')
+        done = wine([s.check, '--json', '--probe', '--profiles', win_path(store)], env=env, timeout=120)
+        self.assertEqual(done.returncode, 4)  # the highest: a mismatch (4) above a failed probe (3)
+        reports = [conforms(strict_json(line), 'check-report') for line in done.stdout.splitlines()]
+        self.assertEqual([(r['user_data_dir'], r['probe'].get('ok'), [c['verdict'] for c in r['consistency']])
+                          for r in reports],
+                         [(win_path(os.path.join(store, 'a-plain')), None, []),
+                          (win_path(os.path.join(store, 'b-new-york')), True, ['mismatch']),
+                          (win_path(os.path.join(store, 'c-dead')), False, [])])
+        text = wine([s.check, '--probe', '--profiles', win_path(store)], env=env, timeout=120)
+        self.assertEqual(text.returncode, 4)
+        self.assertEqual(text.stdout.decode().splitlines()[-1],
+                         "3 profiles checked: 1 with a failed probe (c-dead); 1 contradicting their proxy's egress "
+                         "(b-new-york); 0 with problems")
+        self.assertEqual(s.files(), before)  # nothing written, deleted or started
+        self.assertIsNone(s.received(timeout=0))
+        self.assertEqual(wine([s.check, '--profiles', win_path(os.path.join(store, 'd-no-profile'))]).returncode, 2)
 
 
 class WithRealCurl(RealCurlNetwork, unittest.TestCase):

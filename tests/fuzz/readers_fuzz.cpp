@@ -3,10 +3,13 @@
 // once per target with VANTREL_FUZZ_TARGET naming the function to run; see
 // tests/fuzz/CMakeLists.txt and scripts/fuzz.sh.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/text_encoding.h"
 #include "check/check_report.h"
+#include "check/report_json.h"
+#include "check/report_text.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker.h"
 #include "launcher/engine_command_line.h"
@@ -38,8 +41,15 @@ void overlay(const std::string& text) {
   in.engine_path = L"C:\\app\\vantrel-engine.exe";
   in.pass_through = L"--user-data-dir=C:\\p";
   in.host = host;
+  // As after a successful probe, so that every fixed value is compared with an egress.
+  ProbeReport probed;
+  probed.ran = true;
+  probed.last = {"203.0.113.7", 0, 1, ErrorCode::none, "", "FR", "Europe/Paris", "48.8566", "2.3522"};
+  probed.outcome = std::make_shared<DiscoveryOutcome>();
+  in.probe = &probed;
   check_report_json(in);
   check_report_text(in);
+  check_exit_code(in, true);
 }
 
 // A geo-IP answer, as curl's output of a successful run, and the values

@@ -72,28 +72,27 @@ int curl_double() {
   const wchar_t* line = GetCommandLineW();
   is_fallback = std::wstring(line).find(L"/myip") != std::wstring::npos;
 
+  // One JSON string per line: the command line, then what was inherited.
   const std::string log = env("CURL_DOUBLE_LOG");
-  if (!log.empty()) {
+  const auto append = [&log](const std::wstring& text) {
     HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-      write_all(f, json_string(line) + "\n");
-      CloseHandle(f);
-    }
-  }
+    if (f == INVALID_HANDLE_VALUE) return;
+    write_all(f, json_string(text) + "\n");
+    CloseHandle(f);
+  };
+  if (!log.empty()) append(line);
   // Whether the handle a caller of the launcher let it inherit reached curl.
   const std::string inherited = env("CURL_DOUBLE_INHERITED");
   if (!inherited.empty() && !log.empty()) {
     wchar_t name[MAX_PATH] = {};
     const HANDLE h = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(inherited.c_str(), nullptr, 10)));
     const DWORD n = GetFinalPathNameByHandleW(h, name, MAX_PATH, 0);
-    HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-      write_all(f, json_string(L"inherited: " + std::wstring(n > 0 && n < MAX_PATH ? name : L"nothing")) + "\n");
-      CloseHandle(f);
-    }
+    append(L"inherited: " + std::wstring(n > 0 && n < MAX_PATH ? name : L"nothing"));
   }
+  // A dead proxy for one profile of a store: curl's "could not connect".
+  const std::wstring dead = vantrel::utf8_to_wide(env("CURL_DOUBLE_DEAD_PROXY"));
+  if (!dead.empty() && std::wstring(line).find(dead) != std::wstring::npos) ExitProcess(7);
   const std::string err = env("CURL_DOUBLE_STDERR");
   if (!err.empty()) write_all(GetStdHandle(STD_ERROR_HANDLE), err);
 

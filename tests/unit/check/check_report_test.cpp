@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <thread>
 #include <tuple>
 
+#include "check/check_command_line.h"
+#include "check/profile_store.h"
+#include "check/report_json.h"
+#include "check/report_text.h"
 #include "base/text_encoding.h"
 #include "support/temp_dir.h"
 
@@ -53,14 +61,129 @@ TEST(CheckCommandLine, OwnOptionsFirst) {
       {L"c.exe --help", {L"c.exe", L"--help"}, "help ||0"},
       {L"c.exe --json=1 x", {L"c.exe", L"--json=1", L"x"}, "json |x|error"},
       {L"c.exe x --probe", {L"c.exe", L"x", L"--probe"}, "|x --probe|error"},
+      {L"c.exe --strict --profiles \"D:\\s t\" --json", {L"c.exe", L"--strict", L"--profiles", L"D:\\s t", L"--json"},
+       "json strict D:\\s t||0"},
+      {L"c.exe --profiles=D:\\s", {L"c.exe", L"--profiles=D:\\s"}, "D:\\s||0"},
+      {L"c.exe --profiles", {L"c.exe", L"--profiles"}, "||error"},
+      {L"c.exe --profiles D:\\s --user-data-dir=x", {L"c.exe", L"--profiles", L"D:\\s", L"--user-data-dir=x"},
+       "D:\\s|--user-data-dir=x|error"},
   };
   for (const auto& [line, argv, expected] : cases) {
     const CheckCommandLine c = parse_check_command_line(line, argv);
     const std::string read = std::string(c.json ? "json " : "") + (c.probe ? "probe " : "") + (c.help ? "help " : "") +
-                             "|" + wide_to_utf8(c.pass_through) + "|" +
+                             (c.strict ? "strict " : "") + wide_to_utf8(c.profiles) + "|" +
+                             wide_to_utf8(c.pass_through) + "|" +
                              (c.usage_error.empty() ? std::to_string(c.args.size()) : "error");
     EXPECT_EQ(read, expected) << wide_to_utf8(line);
   }
+}
+
+// Each value the overlay fixes, against the egress of Paris (203.0.113.7).
+TEST(Consistency, AgainstTheEgress) {
+  ProbeResult paris;
+  paris.ip = "203.0.113.7";
+  paris.country_code = "FR";
+  paris.timezone = "Europe/Paris";
+  paris.geo_lat = "48.8566";
+  paris.geo_lng = "2.3522";
+  ProbeResult bare;  // the fallback's answer: an address alone
+  bare.ip = "203.0.113.7";
+  const std::tuple<const char*, const ProbeResult*, std::string> cases[] = {  // (overlay, egress, verdicts)
+      {R"({"timezone-override":"Europe/Paris","webrtc-fake-public-ip":"203.0.113.7"})", &paris,
+       "webrtc-fake-public-ip agrees|timezone-override agrees|"},
+      {R"({"timezone-override":"America/New_York","webrtc-fake-public-ip":"198.51.100.1"})", &paris,
+       "webrtc-fake-public-ip mismatch|timezone-override mismatch|"},
+      // 5 km, 344 km (London), 5837 km (New York); the first occurrence counts, nested or not.
+      {R"({"x":{"geo-lat":48.9},"geo-lat":0,"geo-lng":"2.35"})", &paris, "geo-lat/geo-lng agrees 5 km|"},
+      {R"({"geo-lat":51.5074,"geo-lng":-0.1278})", &paris, "geo-lat/geo-lng agrees 344 km|"},
+      {R"({"geo-lat":40.7128,"geo-lng":-74.006})", &paris, "geo-lat/geo-lng mismatch 5837 km|"},
+      {R"({"geo-lat":"north","geo-lng":2,"lang":"fr-CA","accept-language":"en-US,en;q=0.9"})", &paris,
+       "geo-lat/geo-lng note|lang agrees|accept-language note|"},
+      {R"({"geo-lat":1,"timezone-override":"UTC","lang":5})", &bare,
+       "geo-lat note|lang note|timezone-override note|"},
+      {R"({"geo-lat":48.8,"geo-lng":2.3,"device-memory":8})", &bare, "geo-lat/geo-lng note|"},
+  };
+  for (const auto& [overlay, egress, expected] : cases) {
+    std::string got;
+    for (const Comparison& c : compare_with_egress(overlay, parse_persona_overlay(overlay), *egress)) {
+      got += c.setting + " " + verdict_text(c.verdict) +
+             (c.distance_km >= 0 ? " " + std::to_string(std::lround(c.distance_km)) + " km" : "") + "|";
+    }
+    EXPECT_EQ(got, expected) << overlay;
+  }
+  // Across the antimeridian: Fiji to Samoa is near, not half the world away.
+  EXPECT_NEAR(great_circle_km(-17.7, 178.0, -13.8, -172.0), 1140, 15);
+  EXPECT_NEAR(great_circle_km(0, 179.9, 0, -179.9), 22, 1);
+}
+
+// The readings that lose what the writer meant, one code each; --strict makes them exit 5.
+TEST(Problems, OneCodeEach) {
+  const std::pair<std::string, std::string> cases[] = {  // (overlay, the codes with their settings)
+      {"{\"auto-lang\":true}", ""},
+      {std::string("\xFF\xFE{\0\"\0", 6), "overlay_not_utf8"},
+      {R"({"auto-lang":true,"start-page":"https://x/)", "overlay_incomplete"},
+      {R"({"geo-lat":null,"lang":"","timezone-override":0})", "presence_without_value geo-lat|presence_without_value lang"},
+      {R"({"start-page":"https://b\u00fccher.example/","proxy-server":"SOCKS5://h:1"})",
+       "proxy_scheme_not_socks5 proxy-server|unicode_escape_kept start-page"},
+      {R"({"proxy-server":"socks5h://h:1","granular-storage-reset":{"cookies":"true","cache_storage":true}})",
+       "proxy_scheme_not_socks5 proxy-server|storage_category_ignored granular-storage-reset"},
+      {R"({"webgl-profile":"nv"})", "webgl_profile_not_found webgl-profile"},
+  };
+  for (const auto& [overlay, expected] : cases) {
+    CheckInputs in;
+    in.plan.overlay_read = true;
+    in.plan.overlay_text = overlay;
+    in.plan.overlay = parse_persona_overlay(overlay);
+    std::string got;
+    for (const Problem& p : check_problems(in)) got += (got.empty() ? "" : "|") + p.code + (p.setting.empty() ? "" : " " + p.setting);
+    EXPECT_EQ(got, expected) << overlay;
+    EXPECT_EQ(check_exit_code(in, true), expected.empty() ? 0 : 5) << overlay;
+    EXPECT_EQ(check_exit_code(in, false), 0) << overlay;
+  }
+  CheckInputs typo;
+  typo.args = {L"--jsn", L"--prob=1", L"--proxy-server=x", L"--json"};
+  EXPECT_EQ(check_problems(typo).size(), 2u);
+}
+
+// Nothing from outside reaches a terminal as a control character.
+TEST(CheckReportText, ShowsControlsVisibly) {
+  EXPECT_EQ(visible_text("a\x1b[8m\x7f\xc2\x9b" "b\n\t\xc3\xa9\xff"), "a\\x1b[8m\\x7f\\u009bb\\x0a\\x09\xc3\xa9\xef\xbf\xbd");
+  vantrel::testing::TempDir dir;
+  vantrel::testing::write_file(dir.fs() / "command-line.json",
+                               "{\"start-page\":\"https://x/\x1b]0;owned\x07\",\"\x1b[2Jevil\":1}");
+  CheckInputs in;
+  in.plan = plan_launch({L"--user-data-dir=" + dir.wide()}, L"");
+  const std::string text = check_report_text(in);
+  for (char c : text) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << text;
+  EXPECT_NE(text.find("\\x1b]0;owned\\x07"), std::string::npos) << text;
+}
+
+// A store: its profiles in name order, checked in parallel, reported in order.
+TEST(ProfileStore, WalkAndOrder) {
+  vantrel::testing::TempDir dir;
+  for (const char* name : {"b", "a", "c-no-overlay", "d"}) std::filesystem::create_directories(dir.fs() / name);
+  for (const char* name : {"b", "a"}) vantrel::testing::write_file(dir.fs() / name / "command-line.json", "{}");
+  std::filesystem::create_directories(dir.fs() / "d" / "command-line.json");  // a folder is no overlay
+  std::error_code no_links_here;  // Wine cannot make links: the walk is then checked without one
+  std::filesystem::create_directory_symlink(dir.fs() / "a", dir.fs() / "e-link", no_links_here);
+  EXPECT_EQ(store_profiles(dir.wide() + L"\\"), (std::vector<std::wstring>{dir.wide() + L"\\a", dir.wide() + L"\\b"}));
+  EXPECT_TRUE(store_profiles(dir.wide() + L"\\none").empty());
+  // The first finishes last: it waits until the other threads have done three.
+  std::string emitted;
+  std::atomic<int> finished{0};
+  run_in_order(
+      9, 4,
+      [&](std::size_t i) {
+        while (i == 0 && finished < 3) std::this_thread::yield();
+        if (i != 0) ++finished;
+        return std::to_string(i);
+      },
+      [&](const std::string& s) { emitted += s + (finished >= 3 ? "" : "!"); });
+  EXPECT_EQ(emitted, "012345678");
+  const std::vector<StoreResult> results = {{"a", 0}, {"b", 4, false, true, 1}, {"c", 3, true, false, 0}};
+  EXPECT_EQ(store_summary_text(results), "3 profiles checked: 1 with a failed probe (c); 1 contradicting their proxy's "
+                                         "egress (b); 1 with problems (b)");
+  EXPECT_EQ(store_exit_code(results), 4);
 }
 
 }  // namespace

@@ -1,0 +1,117 @@
+#include "check/check_command_line.h"
+
+#include <algorithm>
+
+#include "base/text_encoding.h"
+
+namespace vantrel {
+
+namespace {
+
+const std::vector<std::string>& check_options() {
+  static const std::vector<std::string> options = {"--json", "--probe", "--strict", "--profiles", "--help"};
+  return options;
+}
+
+bool starts_option(const std::wstring& text, const std::wstring& option) {
+  return text.compare(0, option.size(), option) == 0 &&
+         (text.size() == option.size() || text[option.size()] <= L' ' || text[option.size()] == L'=');
+}
+
+}  // namespace
+
+std::size_t edit_distance(const std::string& a, const std::string& b) {
+  std::vector<std::size_t> row(b.size() + 1);
+  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    std::size_t diagonal = row[0];
+    row[0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      const std::size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string nearest(const std::string& name, const std::vector<std::string>& candidates) {
+  std::string best;
+  std::size_t best_distance = 3;  // at most two edits away counts as a typo
+  for (const std::string& c : candidates) {
+    const std::size_t d = edit_distance(name, c);
+    if (d < best_distance) {
+      best = c;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
+std::string misspelt_check_option(const std::wstring& arg) {
+  if (arg.size() < 3 || arg[0] != L'-') return std::string();
+  const std::string name = wide_to_utf8(arg.substr(0, arg.find(L'=')));
+  const std::vector<std::string>& options = check_options();
+  if (std::find(options.begin(), options.end(), name) != options.end()) return std::string();
+  return nearest(name, options);
+}
+
+std::wstring command_line_remainder(const std::wstring& command_line) {
+  std::size_t i = 0;
+  bool in_quotes = false;
+  while (i < command_line.size() && (command_line[i] > L' ' || in_quotes)) {
+    if (command_line[i] == L'"') in_quotes = !in_quotes;
+    ++i;
+  }
+  while (i < command_line.size() && command_line[i] <= L' ') ++i;
+  return command_line.substr(i);
+}
+
+CheckCommandLine parse_check_command_line(const std::wstring& command_line, const std::vector<std::wstring>& argv) {
+  CheckCommandLine c;
+  std::wstring rest = command_line_remainder(command_line);
+  std::size_t own = 1;  // arguments of argv read so far, the program name included
+  bool profiles = false;
+  const auto fail = [&c](const std::string& message) {
+    if (c.usage_error.empty()) c.usage_error = "vantrel-check: " + message;
+  };
+  for (;;) {
+    bool* flag = starts_option(rest, L"--json")     ? &c.json
+                 : starts_option(rest, L"--probe")  ? &c.probe
+                 : starts_option(rest, L"--strict") ? &c.strict
+                 : starts_option(rest, L"--help") || starts_option(rest, L"/?") ? &c.help
+                 : starts_option(rest, L"--profiles") ? &profiles
+                                                       : nullptr;
+    if (flag == nullptr) break;
+    const std::wstring token = own < argv.size() ? argv[own] : std::wstring();
+    if (flag == &profiles) {
+      // The folder follows as the next argument, or after "=".
+      if (token.find(L'=') != std::wstring::npos) {
+        c.profiles = token.substr(token.find(L'=') + 1);
+      } else {
+        rest = command_line_remainder(rest);
+        ++own;
+        c.profiles = own < argv.size() ? argv[own] : std::wstring();
+      }
+      if (c.profiles.empty()) fail("--profiles needs the folder that holds the profiles");
+    } else if (token.find(L'=') != std::wstring::npos) {
+      fail(wide_to_utf8(token) + ": its options take no value");
+    }
+    *flag = true;
+    rest = command_line_remainder(rest);
+    ++own;
+  }
+  c.pass_through = rest;
+  if (argv.size() > own) c.args.assign(argv.begin() + static_cast<std::ptrdiff_t>(own), argv.end());
+  for (const std::wstring& a : c.args) {
+    if (a == L"--json" || a == L"--probe" || a == L"--strict" || a == L"--profiles") {
+      fail(wide_to_utf8(a) + " must come before the launcher's arguments");
+    }
+  }
+  if (profiles && !c.args.empty()) {
+    fail("with --profiles each profile is checked as if started with its folder alone: no launcher arguments");
+  }
+  return c;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,44 @@
+// vantrel-check's own command line: its options, then the launcher's
+// arguments exactly as vantrel.exe would receive them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+struct CheckCommandLine {
+  bool json = false;
+  bool probe = false;
+  bool strict = false;
+  bool help = false;
+  std::wstring profiles;             // --profiles <folder>: every profile of that store; else empty
+  std::wstring pass_through;         // the rest of the text, exactly as vantrel.exe would receive it
+  std::vector<std::wstring> args;    // the rest, split by the system's rules
+  std::string usage_error;           // non-empty: exit 2 with this message
+};
+
+// `command_line` is the whole command line (GetCommandLineW); `argv` its
+// split, program name included. The check's options ("--json", "--probe",
+// "--strict", "--profiles <folder>", "--help") come before the launcher's
+// arguments; with "--profiles" there are none.
+CheckCommandLine parse_check_command_line(const std::wstring& command_line, const std::vector<std::wstring>& argv);
+
+// The text after the first argument (quotes honoured) and the blanks after
+// it: for a whole command line, what the runtime hands to wWinMain.
+std::wstring command_line_remainder(const std::wstring& command_line);
+
+// The check's option that `arg` (one of the launcher's arguments) looks like
+// a misspelling of (at most two edits away, the part before any "=" compared),
+// or empty.
+std::string misspelt_check_option(const std::wstring& arg);
+
+// The number of single-byte insertions, deletions and substitutions that turn
+// `a` into `b`.
+std::size_t edit_distance(const std::string& a, const std::string& b);
+
+// The candidate at most two edits from `name` (the nearest, the first of
+// equals), or empty.
+std::string nearest(const std::string& name, const std::vector<std::string>& candidates);
+
+}  // namespace vantrel

@@ -1,0 +1,207 @@
+#include "check/consistency.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "base/json_extract.h"
+#include "discovery/country_language.h"
+
+namespace vantrel {
+
+namespace {
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// The primary language of a tag or of an Accept-Language list's first entry:
+// "de" for "de-DE" and for "de-DE,de;q=0.9".
+std::string primary_language(const std::string& value) {
+  return ascii_lower(value.substr(0, value.find_first_of("-_,; ")));
+}
+
+// A decimal number with optional sign and fraction, nothing else; false for
+// anything else (exponents, blanks, words, "nan").
+bool read_number(const std::string& text, double limit, double& out) {
+  if (text.empty()) return false;
+  std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+  std::size_t digits = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    if (text[i] >= '0' && text[i] <= '9') {
+      ++digits;
+    } else if (text[i] == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 30) return false;
+  out = std::strtod(text.c_str(), nullptr);
+  return std::fabs(out) <= limit;
+}
+
+// The value at the occurrence of `key` whose presence the launcher tests
+// (the first named; for a non-empty string reading, the first such string);
+// false when there is none.
+bool fixed_value(const std::string& text, const OverlaySetting& s, std::string& value, bool* is_string = nullptr) {
+  std::size_t at = std::string::npos;
+  if (s.reading == Reading::nonempty_string) {
+    extract_string_field(text, s.key, &at);
+  } else {
+    const std::vector<std::size_t> positions = key_positions(text, s.key);
+    if (!positions.empty()) at = positions.front();
+  }
+  if (at == std::string::npos) return false;
+  value = member_value_at(text, at, is_string);
+  return true;
+}
+
+const OverlaySetting& row(const char* key) {
+  for (const OverlaySetting& s : overlay_settings()) {
+    if (std::string(s.key) == key) return s;
+  }
+  return overlay_settings().front();
+}
+
+Comparison compare_position(const std::string& text, const ProbeResult& egress) {
+  Comparison c;
+  c.setting = "geo-lat/geo-lng";
+  std::string lat_text;
+  std::string lng_text;
+  fixed_value(text, row("geo-lat"), lat_text);
+  fixed_value(text, row("geo-lng"), lng_text);
+  c.overlay_value = lat_text + "," + lng_text;
+  c.egress_value = egress.geo_lat.empty() || egress.geo_lng.empty() ? "" : egress.geo_lat + "," + egress.geo_lng;
+  c.verdict = Verdict::note;
+  double lat = 0;
+  double lng = 0;
+  double egress_lat = 0;
+  double egress_lng = 0;
+  if (!read_number(lat_text, 90, lat) || !read_number(lng_text, 180, lng)) {
+    c.message = "not a position the check can read (a latitude and a longitude in degrees): not compared";
+  } else if (!read_number(egress.geo_lat, 90, egress_lat) || !read_number(egress.geo_lng, 180, egress_lng)) {
+    c.message = "the endpoint gave no coordinates: not compared";
+  } else {
+    c.distance_km = great_circle_km(lat, lng, egress_lat, egress_lng);
+    const std::string km = std::to_string(static_cast<long long>(std::lround(c.distance_km))) + " km";
+    c.verdict = c.distance_km > MISMATCH_DISTANCE_KM ? Verdict::mismatch : Verdict::agrees;
+    c.message = c.verdict == Verdict::mismatch ? km + " from the egress's position (more than 1000 km)"
+                                               : km + " from the egress's position";
+  }
+  return c;
+}
+
+}  // namespace
+
+std::string ascii_lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+const char* verdict_text(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::agrees: return "agrees";
+    case Verdict::note: return "note";
+    case Verdict::mismatch: return "mismatch";
+  }
+  return "";
+}
+
+std::string member_value_at(const std::string& text, std::size_t at, bool* is_string) {
+  std::string value;
+  bool first = true;
+  for_each_member("{" + text.substr(at, 65536), [&](const std::string&, const std::string& raw) {
+    if (first) value = raw;
+    first = false;
+  });
+  const bool string = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  if (is_string != nullptr) *is_string = string;
+  return string ? unescape_json_string(value.substr(1, value.size() - 2)) : value;
+}
+
+double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
+  const double radians = 3.14159265358979323846 / 180.0;
+  const double dlat = (lat2 - lat1) * radians;
+  const double dlng = (lng2 - lng1) * radians;
+  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
+                   std::cos(lat1 * radians) * std::cos(lat2 * radians) * std::sin(dlng / 2) * std::sin(dlng / 2);
+  return 2 * 6371.0088 * std::asin(std::sqrt(std::fmin(1.0, h)));
+}
+
+std::vector<Comparison> compare_with_egress(const std::string& text, const PersonaOverlay& o, const ProbeResult& egress) {
+  std::vector<Comparison> out;
+  const LanguagePair derived = lookup_country_language(egress.country_code);
+  bool position_done = false;
+  for (const OverlaySetting& s : overlay_settings()) {
+    std::string value;
+    bool is_string = false;
+    // The values derived from the egress; the host's figures have nothing to compare with.
+    const bool egress_derived = s.gives != Added::none && s.gives != Added::device_memory &&
+                                s.gives != Added::hardware_concurrency && s.gives != Added::speech_voices;
+    if (!egress_derived || !(o.*s.flag) || !fixed_value(text, s, value, &is_string)) continue;
+    Comparison c;
+    c.setting = s.key;
+    c.overlay_value = value;
+    const bool coordinate = s.gives == Added::geo_lat || s.gives == Added::geo_lng;
+    if (!is_string && !coordinate) {
+      c.verdict = Verdict::note;
+      c.message = "not a string: not compared";
+      out.push_back(c);
+      continue;
+    }
+    switch (s.gives) {
+      case Added::timezone_override:
+        c.egress_value = egress.timezone;
+        if (egress.timezone.empty()) {
+          c.verdict = Verdict::note;
+          c.message = "the endpoint gave no time zone: not compared";
+        } else if (value != egress.timezone) {
+          c.verdict = Verdict::mismatch;
+          c.message = quoted(value) + " is not the egress's time zone " + quoted(egress.timezone);
+        } else {
+          c.message = "the egress's time zone";
+        }
+        break;
+      case Added::webrtc_public_ip:
+        c.egress_value = egress.ip;
+        c.verdict = ascii_lower(value) == ascii_lower(egress.ip) ? Verdict::agrees : Verdict::mismatch;
+        c.message = c.verdict == Verdict::agrees ? "the egress's address"
+                                                 : quoted(value) + " is not the egress's address " + quoted(egress.ip);
+        break;
+      case Added::lang:
+      case Added::accept_language: {
+        const std::string& expected = s.gives == Added::lang ? derived.language_tag : derived.accept_language;
+        c.egress_value = expected;
+        if (egress.country_code.empty()) {
+          c.verdict = Verdict::note;
+          c.message = "the endpoint gave no country: not compared";
+        } else if (primary_language(value).empty() || primary_language(value) != primary_language(expected)) {
+          c.verdict = Verdict::note;
+          c.message = "not the language the launcher would derive for " + egress.country_code + " (" +
+                      quoted(expected) + "); people do browse in another language than their country's";
+        } else {
+          c.message = "the language the launcher would derive for " + egress.country_code;
+        }
+        break;
+      }
+      case Added::geo_lat:
+      case Added::geo_lng:
+        if (position_done) continue;
+        position_done = true;
+        if (!o.has_geo_lat || !o.has_geo_lng) {
+          c.verdict = Verdict::note;
+          c.message = std::string("only ") + s.key + " is named: no position to compare";
+        } else {
+          c = compare_position(text, egress);
+        }
+        break;
+      default:
+        continue;
+    }
+    out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,53 @@
+// Whether the values an overlay fixes itself agree with the proxy's egress:
+// a persona pinned to New York behind a proxy that exits in Paris gives
+// itself away to the first site that compares them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "discovery/probe_result.h"
+#include "overlay/overlay_model.h"
+
+namespace vantrel {
+
+enum class Verdict { agrees, note, mismatch };
+
+// One comparison of a fixed value with the egress. Strings are UTF-8, as
+// written in the overlay and as the endpoint answered.
+struct Comparison {
+  std::string setting;        // the key, or "geo-lat/geo-lng" for the position
+  std::string overlay_value;  // "lat,lng" for the position
+  std::string egress_value;
+  Verdict verdict = Verdict::agrees;
+  std::string message;
+  double distance_km = -1;    // the position only: great-circle distance, else -1
+};
+
+// Positions farther apart than this are a mismatch.
+inline constexpr double MISMATCH_DISTANCE_KM = 1000.0;
+
+// The comparisons for every value the overlay fixes itself (a presence key
+// that the launcher finds named, its value read at the occurrence the launcher
+// finds first) against the egress a successful probe found (`egress`: ip,
+// country_code, timezone, geo_lat, geo_lng). Values that cannot be compared
+// give a note, never a guess.
+std::vector<Comparison> compare_with_egress(const std::string& overlay_text, const PersonaOverlay& overlay,
+                                            const ProbeResult& egress);
+
+// Great-circle distance in km between two positions in degrees (mean Earth
+// radius 6371.0088 km).
+double great_circle_km(double lat1, double lng1, double lat2, double lng2);
+
+// `s` with the letters A-Z in lower case, every other byte as it is.
+std::string ascii_lower(std::string s);
+
+// "agrees", "note" or "mismatch".
+const char* verdict_text(Verdict verdict);
+
+// The value of the member whose key's opening quote is at `at`, read with the
+// launcher's readers: a string decoded, anything else raw. `is_string` says
+// which it was.
+std::string member_value_at(const std::string& text, std::size_t at, bool* is_string = nullptr);
+
+}  // namespace vantrel

@@ -1,0 +1,85 @@
+#include "check/profile_store.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace vantrel {
+
+std::vector<std::wstring> store_profiles(std::wstring store) {
+  while (store.size() > 3 && (store.back() == L'\\' || store.back() == L'/')) store.pop_back();
+  std::vector<std::wstring> profiles;
+  for (const platform::FolderEntry& e : platform::folder_entries(store)) {
+    const std::wstring folder = store + L"\\" + e.name;
+    if (e.kind == platform::EntryKind::folder &&
+        platform::entry_kind(folder + L"\\command-line.json") == platform::EntryKind::file) {
+      profiles.push_back(folder);
+    }
+  }
+  std::sort(profiles.begin(), profiles.end());
+  return profiles;
+}
+
+void run_in_order(std::size_t count, unsigned parallel, const std::function<std::string(std::size_t)>& make,
+                  const std::function<void(const std::string&)>& emit) {
+  std::vector<std::string> results(count);
+  std::vector<bool> done(count, false);
+  std::mutex mutex;
+  std::condition_variable ready;
+  std::atomic<std::size_t> next{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < count; i = next++) {
+      std::string result = make(i);
+      const std::lock_guard<std::mutex> lock(mutex);
+      results[i] = std::move(result);
+      done[i] = true;
+      ready.notify_all();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 0; t < std::max(1u, parallel) && t < count; ++t) threads.emplace_back(work);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string result;
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      ready.wait(lock, [&] { return done[i]; });
+      result = std::move(results[i]);
+    }
+    emit(result);
+  }
+  for (std::thread& t : threads) t.join();
+}
+
+namespace {
+
+// "N <label>" and, when N > 0, the names in parentheses.
+std::string counted(const std::vector<StoreResult>& results, const std::function<bool(const StoreResult&)>& which,
+                    const char* label) {
+  std::string names;
+  std::size_t n = 0;
+  for (const StoreResult& r : results) {
+    if (which(r)) names += (n++ ? ", " : "") + r.name;
+  }
+  return std::to_string(n) + " " + label + (n ? " (" + names + ")" : "");
+}
+
+}  // namespace
+
+std::string store_summary_text(const std::vector<StoreResult>& results) {
+  return std::to_string(results.size()) + (results.size() == 1 ? " profile" : " profiles") + " checked: " +
+         counted(results, [](const StoreResult& r) { return r.probe_failed; }, "with a failed probe") + "; " +
+         counted(results, [](const StoreResult& r) { return r.mismatch; }, "contradicting their proxy's egress") +
+         "; " + counted(results, [](const StoreResult& r) { return r.problems > 0; }, "with problems");
+}
+
+int store_exit_code(const std::vector<StoreResult>& results) {
+  int code = 0;
+  for (const StoreResult& r : results) code = std::max(code, r.exit_code);
+  return code;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,39 @@
+// A profile store: a folder whose immediate subfolders are profiles, as
+// profile managers keep them. vantrel-check --profiles checks them all.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// The immediate subfolders of `store` that hold a "command-line.json", in
+// name order (UTF-16 code units). Links are not followed: a profile someone
+// else wrote cannot send the check elsewhere.
+std::vector<std::wstring> store_profiles(std::wstring store);
+
+// Runs make(0) ... make(count - 1) on at most `parallel` threads and hands
+// each result to `emit` on the calling thread, in index order, as soon as it
+// and all before it are done. Returns when all are emitted.
+void run_in_order(std::size_t count, unsigned parallel, const std::function<std::string(std::size_t)>& make,
+                  const std::function<void(const std::string&)>& emit);
+
+// What the summary of a store needs to know of one profile.
+struct StoreResult {
+  std::string name;   // the folder's name
+  int exit_code = 0;  // as for one profile
+  bool probe_failed = false;
+  bool mismatch = false;
+  std::size_t problems = 0;
+};
+
+// "N profiles checked: ..." (one line, no line break) with the names of the profiles whose probe failed,
+// that contradict their egress, and that have problems.
+std::string store_summary_text(const std::vector<StoreResult>& results);
+
+// The highest of the profiles' exit codes (0 for none).
+int store_exit_code(const std::vector<StoreResult>& results);
+
+}  // namespace vantrel
