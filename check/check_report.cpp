@@ -1,16 +1,11 @@
 #include "check/check_report.h"
 
 #include <algorithm>
-#include <functional>
 
 #include "base/json_extract.h"
 #include "base/json_text.h"
-#include "base/text_encoding.h"
-#include "discovery/worker.h"
 #include "check/check_command_line.h"
-#include "check/consistency.h"
-#include "launcher/engine_command_line.h"
-#include "vantrel/build_config.h"
+#include "discovery/worker.h"
 #include "overlay/overlay_file.h"
 #include "ui/listing.h"
 

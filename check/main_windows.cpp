@@ -100,9 +100,9 @@ int check_store(const CheckCommandLine& command) {
   const std::vector<std::wstring> profiles = store_profiles(command.profiles);
   if (profiles.empty()) {
     const bool folder = platform::entry_kind(command.profiles) == platform::EntryKind::folder;
-    print(STD_ERROR_HANDLE, "vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
-                                (folder ? ": holds no profile (no subfolder with a command-line.json)\n"
-                                        : ": no such folder\n"));
+    print(STD_ERROR_HANDLE, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
+                                         (folder ? ": holds no profile (no subfolder with a command-line.json)"
+                                                 : ": no such folder")) + "\n");
     return 2;
   }
   std::vector<StoreResult> results(profiles.size());
@@ -133,7 +133,7 @@ int wmain() {
   for (std::wstring& a : platform::own_arguments()) argv.push_back(std::move(a));
   const CheckCommandLine command = parse_check_command_line(::GetCommandLineW(), argv);
   if (!command.usage_error.empty()) {
-    print(STD_ERROR_HANDLE, command.usage_error + "\n" + kUsage);
+    print(STD_ERROR_HANDLE, visible_text(command.usage_error) + "\n" + kUsage);
     return 2;
   }
   if (command.help) {
