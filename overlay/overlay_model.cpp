@@ -52,24 +52,31 @@ bool launcher_adds(const PersonaOverlay& o, Added value) {
   return asked || !asked_for;
 }
 
+namespace {
+
+// Reads one row's key from the text into its field.
+void read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o) {
+  switch (s.reading) {
+    case Reading::proxy:
+      o.*s.text = extract_string_field(text, s.key);
+      if ((o.*s.text).empty()) o.*s.text = extract_switch_proxy(text);
+      return;
+    case Reading::flag: o.*s.flag = scalar_is_true(extract_scalar_field(text, s.key)); return;
+    case Reading::choice:
+      if (extract_string_field(text, s.key) == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
+      return;
+    case Reading::presence: o.*s.flag = has_field(text, s.key); return;
+    case Reading::nonempty_string: o.*s.flag = !extract_string_field(text, s.key).empty(); return;
+    case Reading::string: o.*s.text = extract_string_field(text, s.key); return;
+    case Reading::bool_object: o.granular_storage_reset = extract_bool_object(text, s.key); return;
+  }
+}
+
+}  // namespace
+
 PersonaOverlay parse_persona_overlay(const std::string& text) {
   PersonaOverlay o;
-  for (const OverlaySetting& s : overlay_settings()) {
-    switch (s.reading) {
-      case Reading::proxy:
-        o.*s.text = extract_string_field(text, s.key);
-        if ((o.*s.text).empty()) o.*s.text = extract_switch_proxy(text);
-        break;
-      case Reading::flag: o.*s.flag = scalar_is_true(extract_scalar_field(text, s.key)); break;
-      case Reading::choice:
-        if (extract_string_field(text, s.key) == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
-        break;
-      case Reading::presence: o.*s.flag = has_field(text, s.key); break;
-      case Reading::nonempty_string: o.*s.flag = !extract_string_field(text, s.key).empty(); break;
-      case Reading::string: o.*s.text = extract_string_field(text, s.key); break;
-      case Reading::bool_object: o.granular_storage_reset = extract_bool_object(text, s.key); break;
-    }
-  }
+  for (const OverlaySetting& s : overlay_settings()) read_setting(s, text, o);
   // The Engine's command line cannot carry a NUL byte (process creation ends
   // the line there): a start page ends at its first one, for the launcher
   // and the check alike.

@@ -37,7 +37,13 @@ struct Worker {
       return r;
     };
     c.hooks.report = [this](const DiscoveryReport& r) {
-      show_report(steps, r);
+      const ProgressRows before = steps.snapshot();
+      const std::size_t shown = show_report(steps, r).row;  // the row the window repaints
+      const ProgressRows after = steps.snapshot();
+      for (std::size_t i = 0; i < PROGRESS_STEP_COUNT; ++i) {
+        const bool changed = before[i].detail != after[i].detail || before[i].done != after[i].done;
+        EXPECT_TRUE(!changed || i == shown) << "row " << i << " changed, row " << shown << " repainted";
+      }
       ++reports;
     };
     c.hooks.cancelled = [this] { return reports == cancel_after_reports; };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "overlay/overlay_file.h"
 #include "support/temp_dir.h"
 
@@ -104,6 +106,22 @@ TEST(OverlayFile, Location) {
   ASSERT_TRUE(read_overlay_text(dir.wide() + L"\\o.json", text, why));
   EXPECT_EQ(text, "{\"a\":\"x\ny\rz\x1a\"}\n");
 }
+
+#ifndef _WIN32
+// On Linux the local folder is $XDG_DATA_HOME, else ~/.local/share; with neither it cannot be named.
+TEST(OverlayFile, LocalFolderFromTheEnvironment) {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  const std::string saved_xdg = xdg ? xdg : "", saved_home = home ? home : "";
+  ::unsetenv("XDG_DATA_HOME");
+  ::setenv("HOME", "", 1);
+  EXPECT_EQ(local_overlay_path(), L"");
+  ::setenv("HOME", "/h", 1);
+  EXPECT_EQ(local_overlay_path(), L"/h/.local/share\\Orlisk\\command-line.json");
+  ::setenv("HOME", saved_home.c_str(), 1);
+  if (xdg != nullptr) ::setenv("XDG_DATA_HOME", saved_xdg.c_str(), 1);
+}
+#endif
 
 }  // namespace
 }  // namespace vantrel
