@@ -55,9 +55,10 @@ bool fixed_value(const std::string& text, const OverlaySetting& s, std::string& 
   return true;
 }
 
-const OverlaySetting& row(const char* key) {
+// The row of the presence key that gives `value`.
+const OverlaySetting& row_giving(Added value) {
   for (const OverlaySetting& s : overlay_settings()) {
-    if (std::string(s.key) == key) return s;
+    if (s.gives == value) return s;
   }
   return overlay_settings().front();
 }
@@ -67,8 +68,8 @@ Comparison compare_position(const std::string& text, const ProbeResult& egress) 
   c.setting = "geo-lat/geo-lng";
   std::string lat_text;
   std::string lng_text;
-  fixed_value(text, row("geo-lat"), lat_text);
-  fixed_value(text, row("geo-lng"), lng_text);
+  fixed_value(text, row_giving(Added::geo_lat), lat_text);
+  fixed_value(text, row_giving(Added::geo_lng), lng_text);
   c.overlay_value = lat_text + "," + lng_text;
   c.egress_value = egress.geo_lat.empty() || egress.geo_lng.empty() ? "" : egress.geo_lat + "," + egress.geo_lng;
   c.verdict = Verdict::note;

@@ -7,6 +7,16 @@
 
 namespace vantrel {
 
+namespace {
+
+// "  warning code (setting): message", the password of any URL hidden.
+std::string problem_line(const Problem& p) {
+  return "  " + p.severity + " " + p.code + (p.setting.empty() ? "" : " (" + p.setting + ")") + ": " +
+         hide_url_passwords(p.message);
+}
+
+}  // namespace
+
 std::string visible_text(const std::string& text) {
   // Valid UTF-8 first (what is not becomes U+FFFD), then every control
   // character written out: C0 and DEL as \xHH, C1 (U+0080-U+009F) as \u00HH.
@@ -109,10 +119,7 @@ std::string check_report_text(const CheckInputs& in) {
   if (!problems.empty()) {
     line("");
     line("Problems:");
-    for (const Problem& p : problems) {
-      line("  " + p.severity + " " + p.code + (p.setting.empty() ? "" : " (" + p.setting + ")") + ": " +
-           hide_url_passwords(p.message));
-    }
+    for (const Problem& p : problems) line(problem_line(p));
   }
   return t;
 }
@@ -139,10 +146,7 @@ std::string check_store_block_text(const std::string& name, const CheckInputs& i
     if (c.verdict == Verdict::agrees) continue;
     t += visible_text("  " + std::string(verdict_text(c.verdict)) + " " + c.setting + ": " + c.message) + "\n";
   }
-  for (const Problem& p : check_problems(in)) {
-    t += visible_text("  " + p.severity + " " + p.code + (p.setting.empty() ? "" : " (" + p.setting + ")") + ": " +
-                      hide_url_passwords(p.message)) + "\n";
-  }
+  for (const Problem& p : check_problems(in)) t += visible_text(problem_line(p)) + "\n";
   return t;
 }
 

@@ -7,12 +7,13 @@ namespace vantrel {
 
 namespace {
 
-void add_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::string& value) {
-  if (!value.empty()) parts.push_back(L"--" + std::wstring(name) + L"=" + utf8_to_wide(value));
+// "--name=value", only when there is a value.
+void add_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::wstring& value) {
+  if (!value.empty()) parts.push_back(L"--" + std::wstring(name) + L"=" + value);
 }
 
-void add_host_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::wstring& value) {
-  if (!value.empty()) parts.push_back(L"--" + std::wstring(name) + L"=" + value);
+void add_switch(std::vector<std::wstring>& parts, const wchar_t* name, const std::string& utf8_value) {
+  add_switch(parts, name, utf8_to_wide(utf8_value));
 }
 
 }  // namespace
@@ -44,19 +45,19 @@ std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm for
   if (form == SwitchForm::discovery) {
     if (!plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
     add_switch(parts, L"webrtc-fake-public-ip", outcome.webrtc_public_ip);
-    if (o.webrtc_no_leak) add_switch(parts, L"force-webrtc-ip-handling-policy", "default");
+    if (o.webrtc_no_leak) add_switch(parts, L"force-webrtc-ip-handling-policy", L"default");
     add_switch(parts, L"timezone-override", outcome.timezone_override);
     add_switch(parts, L"lang", outcome.lang);
     add_switch(parts, L"accept-language", outcome.accept_language);
     add_switch(parts, L"geo-lat", outcome.geo_lat);
     add_switch(parts, L"geo-lng", outcome.geo_lng);
-    if (!outcome.geo_lat.empty() && !outcome.geo_lng.empty()) add_switch(parts, L"geo-accuracy", "100");
+    if (!outcome.geo_lat.empty() && !outcome.geo_lng.empty()) add_switch(parts, L"geo-accuracy", L"100");
   }
-  if (launcher_adds(o, Added::device_memory)) add_host_switch(parts, L"device-memory", host.device_memory);
+  if (launcher_adds(o, Added::device_memory)) add_switch(parts, L"device-memory", host.device_memory);
   if (launcher_adds(o, Added::hardware_concurrency)) {
-    add_host_switch(parts, L"hardware-concurrency", host.hardware_concurrency);
+    add_switch(parts, L"hardware-concurrency", host.hardware_concurrency);
   }
-  if (launcher_adds(o, Added::speech_voices)) add_switch(parts, L"speech-voices-preset", "stock-chrome-windows");
+  if (launcher_adds(o, Added::speech_voices)) add_switch(parts, L"speech-voices-preset", L"stock-chrome-windows");
   if (form == SwitchForm::passthrough && !plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
   for (std::wstring& page : start_page_arguments(o.start_page)) parts.push_back(std::move(page));
   return parts;
