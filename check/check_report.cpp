@@ -40,11 +40,9 @@ int nesting_depth(const std::string& text, std::size_t pos) {
 // listing's member walk, on one line, cut, with passwords hidden.
 std::string snippet(const std::string& text, std::size_t pos) {
   std::string member = text.substr(pos, 72);
-  bool first = true;
-  for_each_member("{" + text.substr(pos, 65536), [&](const std::string& key, const std::string& raw) {
-    if (first) member = "\"" + key + "\": " + raw;
-    first = false;
-  });
+  std::string key;
+  std::string raw;
+  if (raw_member_at(text, pos, key, raw)) member = "\"" + key + "\": " + raw;
   if (member.size() > 72) member = member.substr(0, 71) + "\xE2\x80\xA6";
   return blank_out_controls(hide_url_passwords(member));
 }

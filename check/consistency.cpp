@@ -109,13 +109,21 @@ const char* verdict_text(Verdict verdict) {
   return "";
 }
 
-std::string member_value_at(const std::string& text, std::size_t at, bool* is_string) {
-  std::string value;
-  bool first = true;
-  for_each_member("{" + text.substr(at, 65536), [&](const std::string&, const std::string& raw) {
-    if (first) value = raw;
-    first = false;
+bool raw_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw) {
+  bool found = false;
+  for_each_member("{" + text.substr(at, 65536), [&](const std::string& k, const std::string& r) {
+    if (found) return;
+    key = k;
+    raw = r;
+    found = true;
   });
+  return found;
+}
+
+std::string member_value_at(const std::string& text, std::size_t at, bool* is_string) {
+  std::string key;
+  std::string value;
+  raw_member_at(text, at, key, value);
   const bool string = value.size() >= 2 && value.front() == '"' && value.back() == '"';
   if (is_string != nullptr) *is_string = string;
   return string ? unescape_json_string(value.substr(1, value.size() - 2)) : value;

@@ -45,6 +45,11 @@ std::string ascii_lower(std::string s);
 // "agrees", "note" or "mismatch".
 const char* verdict_text(Verdict verdict);
 
+// The member whose key's opening quote is at `at` (the first 64 KiB after it
+// read with the overlay listing's member walk): its raw key and raw value;
+// false when none can be read there.
+bool raw_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw);
+
 // The value of the member whose key's opening quote is at `at`, read with the
 // launcher's readers: a string decoded, anything else raw. `is_string` says
 // which it was.
