@@ -224,7 +224,13 @@ std::string probe_not_run_reason(const PersonaOverlay& o) {
 
 std::vector<Comparison> egress_comparisons(const CheckInputs& in) {
   if (in.probe == nullptr || !in.probe->succeeded()) return {};
-  return compare_with_egress(in.plan.overlay_text, in.plan.overlay, in.probe->last);
+  std::vector<Comparison> comparisons = compare_with_egress(in.plan.overlay_text, in.plan.overlay, in.probe->last);
+  // Whatever an overlay writes into a value, a password in it is never shown.
+  for (Comparison& c : comparisons) {
+    c.overlay_value = hide_url_passwords(c.overlay_value);
+    c.message = hide_url_passwords(c.message);
+  }
+  return comparisons;
 }
 
 int check_exit_code(const CheckInputs& in, bool strict) {

@@ -111,6 +111,16 @@ TEST(Consistency, AgainstTheEgress) {
     }
     EXPECT_EQ(got, expected) << overlay;
   }
+  // A password is hidden in the compared values too.
+  CheckInputs in;
+  in.plan.overlay_text = R"({"timezone-override":"socks5://u:secret@h:1"})";
+  in.plan.overlay = parse_persona_overlay(in.plan.overlay_text);
+  ProbeReport probed;
+  probed.ran = true;
+  probed.last = paris;
+  probed.outcome = std::make_shared<DiscoveryOutcome>();
+  in.probe = &probed;
+  EXPECT_EQ(check_report_json(in).find("secret"), std::string::npos);
   // Across the antimeridian: Fiji to Samoa is near, not half the world away.
   EXPECT_NEAR(great_circle_km(-17.7, 178.0, -13.8, -172.0), 1140, 15);
   EXPECT_NEAR(great_circle_km(0, 179.9, 0, -179.9), 22, 1);
