@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "discovery/outcome.h"
 #include "overlay/overlay_model.h"
 #include "profile/hygiene.h"
 
