@@ -36,8 +36,8 @@ std::string proxy_url_refusal(const std::string& proxy_server) {
 }
 
 std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url) {
-  return L"\"" + curl_path + L"\" --max-time 10 -sS -x " + utf8_to_wide(socks5h_proxy_url(proxy_server)) + L" " +
-         utf8_to_wide(url);
+  return L"\"" + curl_path + L"\" -q --noproxy \"\" --ssl-no-revoke --max-time 10 -sS -x " +
+         utf8_to_wide(socks5h_proxy_url(proxy_server)) + L" " + utf8_to_wide(url);
 }
 
 ErrorCode classify_curl_exit(std::int32_t exit_code) {

@@ -32,8 +32,14 @@ std::string socks5h_proxy_url(const std::string& proxy_server);
 // limit). The reason names the byte, never the URL, which may hold a password.
 std::string proxy_url_refusal(const std::string& proxy_server);
 
-// "\"CURL\" --max-time 10 -sS -x PROXY URL", the URLs inserted as given; the
-// proxy must have passed proxy_url_refusal.
+// "\"CURL\" -q --noproxy \"\" --ssl-no-revoke --max-time 10 -sS -x PROXY URL",
+// the URLs inserted as given; the proxy must have passed proxy_url_refusal.
+// curl is told to read nothing but this line, so that nothing the user's
+// machine holds sends the request past the proxy: -q (first, or it does not
+// count) reads no configuration file (_curlrc, .curlrc), --noproxy "" lets no
+// NO_PROXY/no_proxy exempt a host, and --ssl-no-revoke keeps Schannel from
+// fetching revocation answers itself, outside the proxy. (-x already wins
+// over the *_PROXY variables.)
 std::wstring curl_command_line(const std::wstring& curl_path, const std::string& proxy_server, const std::string& url);
 
 // Error code for a non-zero curl exit code: 7 proxy_unreachable, 28

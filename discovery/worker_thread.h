@@ -5,8 +5,8 @@
 
 namespace vantrel {
 
-// The hooks of the real system: the curl probe, DeleteFileW,
-// write_file_atomic and the UTC clock. `report` and `cancelled` are the
+// The hooks of the real system: the curl probe, the record's delete and
+// atomic write (both waiting briefly for a reader) and the UTC clock. `report` and `cancelled` are the
 // caller's to fill.
 WorkerHooks system_worker_hooks();
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "base/atomic_write.h"
+#include "platform/atomic_write.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker_thread.h"
 #include "platform/platform.h"
@@ -13,8 +13,10 @@ namespace vantrel {
 WorkerHooks system_worker_hooks() {
   WorkerHooks hooks;
   hooks.probe = run_curl_probe;
-  hooks.delete_file = [](const std::wstring& path) { ::DeleteFileW(path.c_str()); };
-  hooks.write_file = [](const std::wstring& path, const std::string& content) { write_file_atomic(path, content); };
+  hooks.delete_file = [](const std::wstring& path) { platform::delete_file_waiting(path); };
+  hooks.write_file = [](const std::wstring& path, const std::string& content) {
+    platform::write_file_atomic(path, content);
+  };
   hooks.timestamp = platform::utc_timestamp;
   return hooks;
 }

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "base/atomic_write.h"
+#include "platform/atomic_write.h"
 #include "base/scoped_handle.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker_thread.h"
@@ -41,8 +41,8 @@ struct Run {
                     const DiscoveryOutcome& outcome) const {
     const std::wstring path = record_path(plan.user_data_dir, RESULT_RECORD_NAME);
     if (path.empty()) return;
-    write_file_atomic(path, build_result_record_json(platform::utc_timestamp(), status, elapsed_ms, error, message,
-                                                     discovered_values(outcome)));
+    platform::write_file_atomic(path, build_result_record_json(platform::utc_timestamp(), status, elapsed_ms, error,
+                                                               message, discovered_values(outcome)));
   }
 
   void clean_profile() const { remove_planned(plan.user_data_dir, plan.removals); }

@@ -4,5 +4,10 @@
 #include "launcher/main_sequence.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR command_line, int /*show*/) {
+  // Every DLL loaded from now on, by us or by the system's DLLs, comes from
+  // System32: never from the program's folder, where a downloaded file may
+  // lie. (What the executable imports at load time is all Known DLLs, which
+  // Windows takes from System32 anyway.)
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   return vantrel::run_launcher(instance, command_line);
 }

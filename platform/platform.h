@@ -4,8 +4,10 @@
 // No <windows.h> here: portable code includes only this header.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,7 +39,34 @@ std::wstring local_app_data_dir();
 
 // Deletes one file; false when it was not deleted (missing, locked, a folder).
 // With `even_read_only`, a read-only file loses that attribute and goes too.
+// One try: what another program holds stays (profile hygiene leaves an item
+// in use in place).
 bool delete_file(const std::wstring& path, bool even_read_only = false);
+
+// What one try at a file operation came to: done, failed for good, or
+// refused for now because another program holds the file (a caller reading
+// it without delete sharing, a virus scanner, a sync client).
+enum class Attempt { done, held, failed };
+
+// Runs `attempt` until it is done or failed; while it is held, tries again
+// every 50 ms for about `budget` in all. True when done. An attempt that is
+// done (or failed) at once is made once and costs nothing more.
+bool retry_while_held(const std::function<Attempt()>& attempt,
+                      std::chrono::milliseconds budget = std::chrono::milliseconds(1000));
+
+// Deletes one file (a record) as delete_file does, but waits for about a
+// second while another program holds it. False when it was not deleted (also
+// when there is none).
+bool delete_file_waiting(const std::wstring& path);
+
+// Moves the file `from` to `to`, replacing a file there (the directory entry,
+// not what a link there points to), written through to disk; waits for about
+// a second while another program holds `to`. False when it was not moved.
+bool move_replacing(const std::wstring& from, const std::wstring& to);
+
+// 64 bits from the system's cryptographic random source; false when it
+// cannot be had.
+bool system_random(std::uint64_t& out);
 
 // What is at a path, looked at without following a link there. Any reparse
 // point (junction, symbolic link, mount point) is a link.

@@ -3,9 +3,11 @@
 // launcher's backslashes, which are turned into '/' on the way to the OS.
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <system_error>
 #include <thread>
@@ -45,6 +47,19 @@ bool delete_file(const std::wstring& path, bool /*even_read_only: no such attrib
   const auto p = to_fs_path(path);
   if (std::filesystem::is_directory(std::filesystem::symlink_status(p, ec))) return false;
   return std::filesystem::remove(p, ec);
+}
+
+// Linux has no share modes: nothing is held, one try decides.
+bool delete_file_waiting(const std::wstring& path) { return delete_file(path); }
+
+bool move_replacing(const std::wstring& from, const std::wstring& to) {
+  return std::rename(to_fs_path(from).c_str(), to_fs_path(to).c_str()) == 0;
+}
+
+bool system_random(std::uint64_t& out) {
+  std::random_device source;
+  out = (std::uint64_t{source()} << 32) ^ source();
+  return true;
 }
 
 namespace {

@@ -1,5 +1,6 @@
 // The Windows side of the platform layer.
 #include <windows.h>
+#include <bcrypt.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -35,6 +36,61 @@ bool delete_file(const std::wstring& path, bool even_read_only) {
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
   return ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
          ::DeleteFileW(path.c_str());
+}
+
+namespace {
+// A failed call's error as an attempt at `path`. Sharing and lock violations
+// are holds. So is access denied to a file (not a folder, not read-only):
+// Windows says so when a reader without delete sharing holds the file that a
+// move would replace or a delete would remove, and for a file whose deletion
+// waits for its last reader.
+Attempt attempt_after(DWORD error, const std::wstring& path) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Attempt::held;
+  if (error != ERROR_ACCESS_DENIED) return Attempt::failed;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD not_a_plain_file = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & not_a_plain_file) == 0 ? Attempt::held
+                                                                                        : Attempt::failed;
+}
+}  // namespace
+
+bool delete_file_waiting(const std::wstring& path) {
+  return retry_while_held([&path] {
+    if (::DeleteFileW(path.c_str())) return Attempt::done;
+    return attempt_after(::GetLastError(), path);
+  });
+}
+
+bool move_replacing(const std::wstring& from, const std::wstring& to) {
+  return retry_while_held([&] {
+    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return Attempt::done;
+    }
+    return attempt_after(::GetLastError(), to);
+  });
+}
+
+namespace {
+struct ModuleTraits {
+  static bool valid(HMODULE m) { return m != nullptr; }
+  static void close(HMODULE m) { ::FreeLibrary(m); }
+};
+}  // namespace
+
+bool system_random(std::uint64_t& out) {
+  // bcrypt.dll is not one of Windows' Known DLLs: imported at load time, it
+  // would be looked for in the program's own folder first, where anything
+  // unpacked beside the program could stand in for it. Loaded from System32
+  // only, when it is needed.
+  const win::ScopedResource<HMODULE, ModuleTraits> bcrypt(
+      ::LoadLibraryExW(L"bcrypt.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+  if (!bcrypt.valid()) return false;
+  using GenRandom = NTSTATUS(WINAPI*)(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG);
+  // Through the generic function type, which converts to any other.
+  const auto gen_random = reinterpret_cast<GenRandom>(
+      reinterpret_cast<void (*)()>(::GetProcAddress(bcrypt.get(), "BCryptGenRandom")));
+  return gen_random != nullptr && gen_random(nullptr, reinterpret_cast<PUCHAR>(&out), sizeof out,
+                                             BCRYPT_USE_SYSTEM_PREFERRED_RNG) == 0;
 }
 
 namespace {
@@ -85,13 +141,13 @@ DWORD read_once(const std::wstring& path, std::string& out) {
 bool read_whole_file(const std::wstring& path, std::string& out, std::string& why) {
   why.clear();
   if (path.empty()) return false;
-  const ULONGLONG start = ::GetTickCount64();
   DWORD error = 0;
   try {
-    while ((error = read_once(path, out)) == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
-      if (::GetTickCount64() - start >= 1000) break;
-      ::Sleep(50);
-    }
+    retry_while_held([&] {
+      error = read_once(path, out);
+      if (error == 0) return Attempt::done;
+      return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Attempt::held : Attempt::failed;
+    });
   } catch (const std::bad_alloc&) {
     why = "it is too large to hold in memory";
     return false;

@@ -8,10 +8,24 @@
 # Signing: VANTREL_SIGN_PKCS12 names a PKCS#12 file, VANTREL_SIGN_PASSWORD_FILE a file holding its
 # password; both executables are then signed (Authenticode, SHA-256) before they are packed and summed.
 set -euo pipefail
+fail() { echo "release: $*" >&2; exit 1; }
+# A name on one line as text: control characters (a line break above all) and bytes that are not UTF-8 escaped.
+shown() {
+  python3 -c 'import os, sys
+t = os.fsencode(sys.argv[1]).decode("utf-8", "backslashreplace")
+print("".join(c if " " <= c != "\x7f" and not "\x80" <= c <= "\x9f" else "\\x%02x" % ord(c) for c in t))' "$1"
+}
+# The file to verify is named where the user stands: resolved before anything changes folder. (The dot keeps a
+# name's own trailing line breaks from the command substitution.)
+if [ "${1:-}" = "--verify" ]; then
+  [ $# -eq 2 ] && [ -f "$2" ] || fail "usage: release.sh --verify FILE (an existing file)"
+  verify=$(realpath -- "$2" && echo .) || fail "cannot resolve $(shown "$2")"
+  verify=${verify%.}
+  verify=${verify%$'\n'}
+fi
 cd "$(dirname "$0")/.."
 root=$PWD
 bash scripts/setup.sh
-fail() { echo "release: $*" >&2; exit 1; }
 
 version=$(sed -n 's/^project(vantrel_launcher VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 [ -n "$version" ] || fail "no version in CMakeLists.txt"
@@ -30,22 +44,21 @@ build_release() {
   for exe in vantrel.exe vantrel-check.exe; do cp "$work/src/build/windows/$exe" "$work/$exe"; done
 }
 
-if [ "${1:-}" = "--verify" ]; then
-  [ $# -eq 2 ] && [ -f "$2" ] || fail "usage: release.sh --verify FILE"
+if [ -n "${verify:-}" ]; then
   build_release
-  if ! osslsigncode remove-signature -in "$2" -out "$work/unsigned.exe" >/dev/null 2>&1; then
-    cp "$2" "$work/unsigned.exe"  # it carried no signature
+  if ! osslsigncode remove-signature -in "$verify" -out "$work/unsigned.exe" >/dev/null 2>&1; then
+    cp -- "$verify" "$work/unsigned.exe"  # it carried no signature
   fi
   for exe in vantrel.exe vantrel-check.exe; do
     if cmp -s "$work/unsigned.exe" "$work/$exe"; then
-      echo "identical: $2 without its signature is the $exe of commit $commit"
+      echo "identical: $(shown "$verify") without its signature is the $exe of commit $commit"
       exit 0
     fi
   done
-  name=$(basename "$2")
-  [ -f "$work/$name" ] || name=vantrel.exe
-  echo "different: $2 without its signature is not the $name of commit $commit"
-  cmp "$work/unsigned.exe" "$work/$name" | head -n1 || true
+  name=$(basename -- "$verify")
+  [ "$name" = vantrel-check.exe ] || name=vantrel.exe
+  echo "different: $(shown "$verify") without its signature is not the $name of commit $commit"
+  cmp "$work/unsigned.exe" "$work/$name" | sed 's/^[^:]*: //' | head -n1 || true
   cmp -l "$work/unsigned.exe" "$work/$name" 2>/dev/null | head -n 10 | sed 's/^/  byte, ours (octal), local build (octal): /' || true
   exit 1
 fi

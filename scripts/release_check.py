@@ -1,16 +1,24 @@
 #!/usr/bin/env python3
 """Refuses an executable that a release must not ship: not 64-bit, the wrong
 subsystem, without ASLR (high entropy) or DEP/NX, a version resource other
-than the release's, an import from a DLL outside Windows' own, or a build
-folder's path in its bytes. Prints one line per fault; exit 0 when none.
+than the release's, an import from a DLL that is not one of Windows' Known
+DLLs, or a build folder's path in its bytes. Prints one line per fault; exit 0
+when none.
 
 Usage: release_check.py EXE gui|console VERSION [FORBIDDEN_PATH ...]"""
 import struct
 import sys
 
-# DLLs every Windows 10 has in System32 (a release may import only these).
-SYSTEM_DLLS = {'kernel32.dll', 'user32.dll', 'gdi32.dll', 'shell32.dll', 'shlwapi.dll', 'advapi32.dll',
-               'bcrypt.dll', 'msvcrt.dll', 'ntdll.dll', 'ole32.dll', 'comctl32.dll', 'version.dll', 'ws2_32.dll'}
+# Windows' Known DLLs: the names under HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs on
+# Windows 10 (1809 and later) and Windows 11, less the WOW64 emulation DLLs, plus ntdll.dll, which the system
+# maps into every process before anything else. Windows takes these from System32 whatever lies beside the
+# program. Any other DLL imported at load time is looked for in the program's own folder first (Microsoft's
+# "Dynamic-link library search order"), where a file a web page dropped into Downloads would be loaded: such a
+# DLL is loaded at run time from System32 instead (LoadLibraryExW with LOAD_LIBRARY_SEARCH_SYSTEM32).
+KNOWN_DLLS = {'advapi32.dll', 'clbcatq.dll', 'combase.dll', 'comdlg32.dll', 'coml2.dll', 'difxapi.dll', 'gdi32.dll',
+              'gdiplus.dll', 'imagehlp.dll', 'imm32.dll', 'kernel32.dll', 'msctf.dll', 'msvcrt.dll', 'normaliz.dll',
+              'nsi.dll', 'ole32.dll', 'oleaut32.dll', 'psapi.dll', 'rpcrt4.dll', 'sechost.dll', 'setupapi.dll',
+              'shcore.dll', 'shell32.dll', 'shlwapi.dll', 'user32.dll', 'wldap32.dll', 'ws2_32.dll', 'ntdll.dll'}
 
 
 def faults(data, subsystem, version, forbidden):
@@ -52,8 +60,9 @@ def faults(data, subsystem, version, forbidden):
         if name_rva == 0:
             break
         dll = cstring(offset(name_rva))
-        if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith('api-ms-win-'):
-            found.append('imports %s, which Windows does not ship' % dll)
+        # API sets (api-ms-win-*) are names the loader maps through its schema, never files it looks for.
+        if dll.lower() not in KNOWN_DLLS and not dll.lower().startswith('api-ms-win-'):
+            found.append('imports %s, which is not one of Windows\' Known DLLs' % dll)
         at += 20
     # VS_FIXEDFILEINFO: its signature, then the file version.
     sig = data.find(struct.pack('<I', 0xFEEF04BD))

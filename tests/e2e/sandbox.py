@@ -187,14 +187,18 @@ def present(root, paths):
     return {p for p in paths if os.path.exists(os.path.join(root, *p.split('/')))}
 
 
-def hold_open(test, path, ms):
-    """Another program (the stand-in) holds `path` open without sharing for
-    `ms` milliseconds, from the moment this returns."""
-    holder = subprocess.Popen([WINE, STAND_IN, 'hold', win_path(path), str(ms)], env=wine_env(),
+def hold_open(test, path, ms, access='rw', share='-', until=None):
+    """Another program (the stand-in) holds `path` open for `ms` milliseconds,
+    from the moment this returns: with `access` (r, w, rw) and `share` (any of
+    r, w, d; - for none), and when `until` (a Windows name pattern) is given,
+    only until a file of that pattern exists."""
+    holder = subprocess.Popen([WINE, STAND_IN, 'hold', win_path(path), str(ms), access, share] +
+                              ([until] if until else []), env=wine_env(),
                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
     for cleanup in (holder.wait, holder.stdout.close, holder.kill):
         test.addCleanup(cleanup)
     assert holder.stdout.readline().strip() == b'held'
+    return holder
 
 
 class LocalAppData:

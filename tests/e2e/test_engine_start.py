@@ -1,12 +1,13 @@
 """Finding and starting the Engine: the message boxes, the launcher's own
 arguments passed on unchanged, and the launcher's exit."""
 import os
+import shutil
 import struct
 import time
 import unittest
 
 from sandbox import CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, host_switches, strict_json
-from wine import STAND_IN, Xvfb, win_path, wine
+from wine import BUILD, STAND_IN, Xvfb, win_path, wine
 
 
 def dismiss_message_box(sandbox, display):
@@ -98,3 +99,15 @@ class Resources(unittest.TestCase):
                 self.assertEqual(got['version'], '0.29.0')
                 self.assertIn('level="asInvoker"', got['manifest'])
                 self.assertNotIn('dpiAware', got['manifest'])
+
+    def test_a_dll_planted_beside_the_programs_is_never_loaded(self):
+        # Wine told to prefer a DLL beside the program, as Windows does for
+        # any DLL that is not one of its Known DLLs; a start that writes its
+        # record (so the random source is asked for) and a check.
+        s = Sandbox(self)
+        shutil.copy(os.path.join(BUILD, 'tools', 'planted', 'bcrypt.dll'), s.app)
+        prefer_planted = {'WINEDLLOVERRIDES': 'mscoree,mshtml=;bcrypt=n,b'}
+        s.start_engine('{}', env=prefer_planted)
+        self.assertEqual(s.record()['status'], 'passthrough')
+        self.assertEqual(wine([s.check, s.profile_arg], env=prefer_planted).returncode, 0)
+        self.assertFalse(os.path.exists(os.path.join(s.app, 'planted-dll-loaded')))

@@ -71,6 +71,26 @@ class ResultRecord(unittest.TestCase):
             self.assertEqual(f.read(), 'old\n')
         self.assertFalse(glob.glob(path + '*.tmp') or os.path.exists(missing))
 
+    def test_a_record_another_program_reads_is_replaced_once_it_lets_go(self):
+        # A caller polling the record with an ordinary open() (read and write
+        # sharing, no delete sharing), let go only once the launcher's new
+        # record waits beside it: replaced all the same. One that never lets
+        # go: the launcher gives up after about a second and starts the Engine.
+        for lets_go in (True, False):
+            with self.subTest(lets_go=lets_go):
+                s = Sandbox(self)
+                path = os.path.join(s.profile, '.orlisk-launcher-result.json')
+                with open(path, 'w') as f:
+                    f.write('old\n')
+                hold_open(self, path, 60000, 'r', 'rw', win_path(path) + '.*.tmp' if lets_go else None)
+                s.start_engine(timeout=30)
+                if lets_go:
+                    self.assertEqual(record_text(s.profile), PASSTHROUGH)
+                else:
+                    with open(path) as f:
+                        self.assertEqual(f.read(), 'old\n')
+                self.assertEqual(glob.glob(path + '*.tmp'), [])
+
     def test_nothing_planted_beside_the_record_receives_it_or_stops_it(self):
         # An entry under the old temporary name: a link to a file outside the
         # profile, a folder, a read-only file. The planted "ok" record goes.

@@ -22,9 +22,11 @@ VERSION = re.search(r'project\(vantrel_launcher VERSION ([\d.]+)', open(os.path.
 ZIP = 'vantrel-%s-win64.zip' % VERSION
 
 
-def release(clone, *args, env=None):
-    return subprocess.run(['bash', 'scripts/release.sh'] + list(args), cwd=clone, env=dict(os.environ, **(env or {})),
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=1200)
+def release(clone, *args, env=None, cwd=None):
+    """scripts/release.sh of `clone`, run from `cwd` (the clone when not given)."""
+    return subprocess.run(['bash', os.path.join(clone, 'scripts', 'release.sh')] + list(args), cwd=cwd or clone,
+                          env=dict(os.environ, **(env or {})), stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          timeout=1200)
 
 
 class Release(unittest.TestCase):
@@ -89,15 +91,20 @@ class Release(unittest.TestCase):
         # What a user does with a download: the same commit, built here.
         done = release(self.clones[1], '--verify', signed)
         self.assertEqual((done.returncode, done.stdout.splitlines()[-1][:10]), (0, b'identical:'), done.stdout[-500:])
-        doctored = os.path.join(keys, 'vantrel.exe')
+        # A tampered download named relative to the folder the user stands
+        # in, while a genuine file of that name lies in the clone's root; its
+        # name holds a line break, which must not print a line of its own.
+        name = 'vantrel\n.exe'
         with open(signed, 'rb') as f:
             data = bytearray(f.read())
+        shutil.copy(signed, os.path.join(self.clones[1], name))
         data[0x1000] ^= 1
-        with open(doctored, 'wb') as f:
+        with open(os.path.join(keys, name), 'wb') as f:
             f.write(data)
-        done = release(self.clones[1], '--verify', doctored)
-        self.assertEqual(done.returncode, 1)
-        self.assertIn(b'different:', done.stdout)
+        done = release(self.clones[1], '--verify', name, cwd=keys)
+        self.assertEqual(done.returncode, 1, done.stdout[-500:])
+        self.assertIn(b'\ndifferent: ' + keys.encode() + b'/vantrel\\x0a.exe without its signature is not the vantrel.exe',
+                      done.stdout)
 
     def test_executables_a_release_refuses(self):
         with open(os.path.join(self.out, 'vantrel.exe'), 'rb') as f:
@@ -122,13 +129,22 @@ class Release(unittest.TestCase):
         with open(hello + '.exe', 'rb') as f:
             doctored['shared runtime'] = f.read()
         cases.append(('shared runtime', VERSION, 'imports libstdc++-6.dll'))
+        # A system DLL that is not a Known DLL, imported at load time: looked for beside the program first.
+        with open(hello + '.cpp', 'w') as f:
+            f.write('#include <windows.h>\n#include <bcrypt.h>\n'
+                    'int main() { UCHAR b; return BCryptGenRandom(0, &b, 1, BCRYPT_USE_SYSTEM_PREFERRED_RNG); }\n')
+        subprocess.run(['x86_64-w64-mingw32-g++-posix', hello + '.cpp', '-o', hello + '.exe', '-static', '-lbcrypt'],
+                       check=True)
+        with open(hello + '.exe', 'rb') as f:
+            doctored['bcrypt'] = f.read()
+        cases.append(('bcrypt', VERSION, "imports bcrypt.dll, which is not one of Windows' Known DLLs"))
         for name, version, said in cases:
             with self.subTest(name=name, version=version):
                 path = os.path.join(self.tmp, name + '.exe')
                 with open(path, 'wb') as f:
                     f.write(doctored[name])
                 done = subprocess.run([sys.executable, os.path.join(ROOT, 'scripts', 'release_check.py'), path,
-                                       'console' if name == 'shared runtime' else 'gui', version,
+                                       'console' if name in ('shared runtime', 'bcrypt') else 'gui', version,
                                        os.path.join(self.tmp, 'one')], stdout=subprocess.PIPE)
                 self.assertEqual(done.returncode, 1 if said else 0, done.stdout)
                 self.assertIn(said.encode(), done.stdout)

@@ -23,7 +23,12 @@
 //   stand_in msgbox [MS]         print a message box's caption and text as JSON, press OK
 //   stand_in close CLASS [MS]    close a window of CLASS as the title-bar button does
 //   stand_in rect CLASS [MS]     print a window's rectangles, styles, caption, screen size
-//   stand_in hold FILE MS        keep FILE open without sharing for MS ms ("held")
+//   stand_in hold FILE MS [ACCESS SHARE [UNTIL]]
+//                                keep FILE open for MS ms ("held"): read and
+//                                write access, no sharing; or ACCESS (r, w, rw)
+//                                and SHARE (any of r, w, d; - for none); with
+//                                UNTIL (a name pattern), let go as soon as a
+//                                file of that pattern exists
 //   stand_in resources EXE       print EXE's icon group 1, file version and manifest
 //   stand_in info                print the local application-data folder and the
 //                                processor count
@@ -235,12 +240,28 @@ int close_window(const wchar_t* klass, DWORD timeout_ms) {
   return 0;
 }
 
-int hold(const wchar_t* file, DWORD ms) {
-  HANDLE f = CreateFileW(file, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+int hold(const wchar_t* file, DWORD ms, const std::wstring& access, const std::wstring& share,
+         const wchar_t* until) {
+  DWORD desired = 0;
+  DWORD sharing = 0;
+  for (const wchar_t c : access) desired |= c == L'r' ? GENERIC_READ : c == L'w' ? GENERIC_WRITE : 0;
+  for (const wchar_t c : share) {
+    sharing |= c == L'r' ? FILE_SHARE_READ : c == L'w' ? FILE_SHARE_WRITE : c == L'd' ? FILE_SHARE_DELETE : 0;
+  }
+  HANDLE f = CreateFileW(file, desired, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
   if (f == INVALID_HANDLE_VALUE) return 3;
   std::printf("held\n");
   std::fflush(stdout);
-  Sleep(ms);
+  const ULONGLONG end = GetTickCount64() + ms;
+  while (GetTickCount64() < end) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = until != nullptr ? FindFirstFileW(until, &found) : INVALID_HANDLE_VALUE;
+    if (search != INVALID_HANDLE_VALUE) {
+      FindClose(search);
+      break;
+    }
+    Sleep(until != nullptr ? 5 : 50);
+  }
   CloseHandle(f);
   return 0;
 }
@@ -329,7 +350,10 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"msgbox") return msgbox(argc > 2 ? timeout : 10000);
   if (cmd == L"close" && argc >= 3) return close_window(argv[2], argc > 3 ? timeout : 10000);
   if (cmd == L"rect" && argc >= 3) return rect(argv[2], argc > 3 ? timeout : 10000);
-  if (cmd == L"hold" && argc == 4) return hold(argv[2], timeout);
+  if (cmd == L"hold" && (argc == 4 || argc == 6 || argc == 7)) {
+    return hold(argv[2], static_cast<DWORD>(_wtoi(argv[3])), argc > 4 ? argv[4] : L"rw", argc > 4 ? argv[5] : L"",
+                argc == 7 ? argv[6] : nullptr);
+  }
   if (cmd == L"resources" && argc == 3) return resources(argv[2]);
   if (cmd == L"info") return info();
   return 3;

@@ -67,6 +67,20 @@ TEST(EngineSwitches, DiscoveryForm) {
             L"--force-webrtc-ip-handling-policy=default chrome://version");
 }
 
+// Only a page that begins with an ASCII letter stands without the marker
+// "--"; each is one quoted argument.
+TEST(StartPage, NeverASwitch) {
+  const std::pair<std::string, std::vector<std::wstring>> cases[] = {
+      {"", {L"chrome://version"}}, {"https://a/", {L"\"https://a/\""}}, {"a", {L"\"a\""}}, {"z", {L"\"z\""}},
+      {"A", {L"\"A\""}}, {"Z", {L"\"Z\""}}, {"@", {L"--", L"\"@\""}}, {"[", {L"--", L"\"[\""}},
+      {"`", {L"--", L"\"`\""}}, {"{", {L"--", L"\"{\""}}, {"/x", {L"--", L"\"/x\""}},
+      {"--proxy-server=direct://", {L"--", L"\"--proxy-server=direct://\""}}, {" --x", {L"--", L"\" --x\""}},
+      {"1.2.3.4", {L"--", L"\"1.2.3.4\""}}, {"\xC3\xA9", {L"--", L"\"\u00E9\""}},
+      {"a\"b c\\", {L"\"a\\\"b c\\\\\""}},
+  };
+  for (const auto& [page, arguments] : cases) EXPECT_EQ(start_page_arguments(page), arguments) << page;
+}
+
 TEST(LaunchPlan, FromTheProfileFolder) {
   vantrel::testing::TempDir dir;
   vantrel::testing::write_file(

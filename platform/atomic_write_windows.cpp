@@ -1,21 +1,16 @@
 // The Windows side of the atomic file write.
 #include <windows.h>
-#include <bcrypt.h>
 
-#include "base/atomic_write.h"
 #include "base/scoped_handle.h"
+#include "platform/atomic_write.h"
+#include "platform/platform.h"
 
-namespace vantrel {
+namespace vantrel::platform {
 
-bool write_file_atomic(const std::wstring& target, const std::string& content) {
+bool write_file_atomic(const std::wstring& target, const std::string& content, std::uint64_t random) {
   if (content.size() > MAXDWORD) return false;
-  // A name nobody can guess or plant beforehand, and CREATE_NEW: whatever
-  // already stands under a name (a link above all) is never opened.
-  std::uint64_t random = 0;
-  if (::BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(&random), sizeof random,
-                        BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0) {
-    return false;
-  }
+  // CREATE_NEW: whatever already stands under the name (a link above all) is
+  // never opened.
   const std::wstring temp = temporary_name_for(target, random);
   win::ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -31,12 +26,11 @@ bool write_file_atomic(const std::wstring& target, const std::string& content) {
   // the launcher asks first and behaves the same on both.
   const DWORD existing = ::GetFileAttributesW(target.c_str());
   const bool read_only = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0;
-  if (!flushed || read_only ||
-      !::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!flushed || read_only || !move_replacing(temp, target)) {
     ::DeleteFileW(temp.c_str());
     return false;
   }
   return true;
 }
 
-}  // namespace vantrel
+}  // namespace vantrel::platform
