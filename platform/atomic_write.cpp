@@ -11,9 +11,8 @@ std::wstring temporary_name_for(const std::wstring& target, std::uint64_t random
 }
 
 bool write_file_atomic(const std::wstring& target, const std::string& content) {
-  // A name nobody can guess or plant beforehand.
-  std::uint64_t random = 0;
-  return system_random(random) && write_file_atomic(target, content, random);
+  // Names nobody can guess or plant beforehand.
+  return write_file_atomic(target, content, system_random);
 }
 
 }  // namespace vantrel::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vantrel::platform {
@@ -11,20 +12,26 @@ namespace vantrel::platform {
 // "<target>.<16 random hex digits>.tmp" (the system's cryptographic random
 // source), created new: nothing that already has a name beside the target (a
 // leftover, a planted file, folder or link) is opened, written through or
-// waited for. The move replaces the directory entry of the target, so a link
-// named like the target is replaced, not written through. While another
-// program holds the target open without delete sharing (a caller reading it,
-// a scanner), the move is tried again for about a second. On every failure
-// (missing folder, no access, a read-only target, a target held for longer, a
-// short write) the temporary file is removed again and an existing target is
-// left untouched. The temporary file is flushed to stable storage before the
-// move, so a power cut cannot leave an empty file under the final name. No
-// folder is created.
+// waited for; when something stands under the name drawn, another name is
+// drawn (at most four in all). The move replaces the directory entry of the
+// target, so a link named like the target is replaced, not written through.
+// While another program holds the target open without delete sharing (a
+// caller reading it, a scanner), the move is tried again for about a second.
+// On every failure (missing folder, no access, a read-only target, a target
+// held for longer, a short write) the temporary file is removed again and an
+// existing target is left untouched. The temporary file is flushed to stable
+// storage before the move, so a power cut cannot leave an empty file under
+// the final name. No folder is created.
 bool write_file_atomic(const std::wstring& target, const std::string& content);
 
-// The same with the random part of the temporary name given, so that a test
-// can plant entries at exactly that name.
-bool write_file_atomic(const std::wstring& target, const std::string& content, std::uint64_t random);
+// The same with the random part of each temporary name drawn from `draw`
+// (false: none can be had), so that a test can plant entries at exactly the
+// names the write will try.
+using RandomSource = std::function<bool(std::uint64_t& random)>;
+bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw);
+
+// The number of temporary names a write tries before it gives up.
+inline constexpr int TEMPORARY_NAMES_TRIED = 4;
 
 // "<target>.<the 16 hex digits of `random`>.tmp".
 std::wstring temporary_name_for(const std::wstring& target, std::uint64_t random);

@@ -1,4 +1,5 @@
 // The Linux side of the atomic file write, for the native build and its tests.
+#include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -7,10 +8,18 @@
 
 namespace vantrel::platform {
 
-bool write_file_atomic(const std::wstring& target, const std::string& content, std::uint64_t random) {
-  const std::wstring temp_path = temporary_name_for(target, random);
-  const std::string temp = to_fs_path(temp_path).string();
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw) {
+  std::wstring temp_path;
+  std::string temp;
+  int fd = -1;
+  for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && fd < 0; ++tries) {
+    std::uint64_t random = 0;
+    if (!draw(random)) return false;
+    temp_path = temporary_name_for(target, random);
+    temp = to_fs_path(temp_path).string();
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
   if (fd < 0) return false;
   std::size_t done = 0;
   while (done < content.size()) {

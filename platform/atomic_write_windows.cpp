@@ -7,13 +7,23 @@
 
 namespace vantrel::platform {
 
-bool write_file_atomic(const std::wstring& target, const std::string& content, std::uint64_t random) {
+bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw) {
   if (content.size() > MAXDWORD) return false;
-  // CREATE_NEW: whatever already stands under the name (a link above all) is
-  // never opened.
-  const std::wstring temp = temporary_name_for(target, random);
-  win::ScopedHandle file(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // CREATE_NEW: whatever already stands under a name (a link above all) is
+  // never opened; a name that is taken makes the write draw another.
+  std::wstring temp;
+  win::ScopedHandle file;
+  for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && !file.valid(); ++tries) {
+    std::uint64_t random = 0;
+    if (!draw(random)) return false;
+    temp = temporary_name_for(target, random);
+    file.reset(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    const DWORD error = ::GetLastError();
+    if (!file.valid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
+      return false;
+    }
+  }
   if (!file.valid()) return false;
   DWORD written = 0;
   const DWORD size = static_cast<DWORD>(content.size());

@@ -137,8 +137,8 @@ class Sandbox:
 
     def expected_engine_line(self, rest, extra):
         """The Engine command line with the launcher's arguments `rest` and
-        the added switches `extra` (fixed switches as the check reports them)."""
-        return '"%s" %s' % (self.engine_win, engine_line_parts()[0]) + (' ' + rest if rest else '') + (
+        the added switches `extra`."""
+        return '"%s" %s' % (self.engine_win, FIXED_SWITCHES) + (' ' + rest if rest else '') + (
             ' ' + extra if extra else '')
 
 
@@ -155,24 +155,26 @@ PROFILE_TREE = [
 ]
 
 
-_line_parts = []
+# The fixed switches on every Engine command line, written out here rather
+# than taken from the programs, so that a wrong one cannot be copied into what
+# the tests expect.
+FIXED_SWITCHES = ('--hide-crash-restore-bubble --disable-features=PasswordManagerOnboarding,'
+                  'AutofillEnableAccountWalletStorage --disable-save-password-bubble')
 
-
-def engine_line_parts():
-    """(the fixed switches, the host switches) of an Engine command line, as
-    vantrel-check reports them around a marker argument; asked once."""
-    if not _line_parts:
-        import unittest
-        s = Sandbox(unittest.TestCase())
-        head, tail = s.check_report(['--marker'])[0]['engine_command_line'].split(' --marker ')
-        shutil.rmtree(s.root, True)
-        _line_parts.extend([head[len('"%s" ' % s.engine_win):], tail[:-len(' chrome://version')]])
-    return _line_parts
+_host = []
 
 
 def host_switches():
-    """The switches a start adds for the host when the overlay names none."""
-    return engine_line_parts()[1]
+    """The switches a start adds for the host when the overlay names none:
+    the host's memory (whole GiB, the nearest of 1, 2, 4, 8, 16, 32: 15.8
+    counts as 16) and processors, as the test itself asks Windows for them."""
+    if not _host:
+        info = strict_json(wine([STAND_IN, 'info']).stdout)
+        gib = info['memory_bytes'] / 2 ** 30
+        memory = next((m for m, low in ((32, 24), (16, 12), (8, 6), (4, 3), (2, 1.5)) if gib >= low), 1)
+        _host.append('--device-memory=%d --hardware-concurrency=%d --speech-voices-preset=stock-chrome-windows' % (
+            memory, info['processors']))
+    return _host[0]
 
 
 def make_tree(root, paths):

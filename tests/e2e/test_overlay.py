@@ -34,13 +34,18 @@ class OverlayLocation(unittest.TestCase):
 
 
     def test_an_overlay_held_open_by_another_program(self):
-        # Held for a moment, it is read all the same; held longer, every
-        # default holds and the check says why.
+        # An editor or sync client writing it and sharing reading: read at
+        # once. Held without sharing for a moment: read all the same; held
+        # longer: every default holds and the check says why.
         s = Sandbox(self)
         s.write_overlay(MARKER % 'held')
         overlay = os.path.join(s.profile, 'command-line.json')
-        hold_open(self, overlay, 600)
-        self.assertEqual(s.start_engine()['argv'][-1], 'https://held.example/')
+        for ms, access, share in ((60000, 'w', 'r'), (600, 'rw', '-')):
+            holder = hold_open(self, overlay, ms, access, share)
+            self.assertEqual(s.start_engine()['argv'][-1], 'https://held.example/')
+            os.remove(s.received_path)
+            holder.kill()
+            holder.wait()
         hold_open(self, overlay, 60000)
         report = s.check_report([s.profile_arg])[0]
         self.assertEqual((report['overlay_path'], report['overlay_unreadable'], report['settings']['start-page']['value']),
@@ -51,11 +56,9 @@ class OverlayLocation(unittest.TestCase):
 class HostileOverlays(unittest.TestCase):
     def test_huge_and_malformed_overlays_still_start(self):
         body = ''.join('"k%d":"%s",' % (i, 'v' * 1000) for i in range(64 * 1024))  # 64 MiB
+        # What the readers make of hostile text is the unit tests'; these need the file read on Windows.
         cases = [
-            (('{"webgl-profile":"%s","lang":"de"}' % ('a' * (10 << 20))).encode(), 'chrome://version'),
             (('{' + body + '"start-page":"https://big.example/"}').encode(), 'https://big.example/'),
-            (b'{"start-page":"' + b'\\' * (1 << 20), 'chrome://version'),
-            (b'{' * (1 << 20) + b'"chrome-command-line":' + b'{' * 100000, 'chrome://version'),
             (b'\xef\xbb\xbf{"lang":"\x00\xff\xc3",\r\n"start-page":"https://x.example/\xff"}',
              'https://x.example/\ufffd'),
             (b'{"_":"\x1a",\r\n"start-page":"https://after.example/"}', 'https://after.example/'),  # 0x1A ends nothing

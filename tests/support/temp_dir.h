@@ -3,12 +3,16 @@
 // backslashes (the Linux platform layer maps them to '/').
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "base/text_encoding.h"
 #include "platform/platform.h"
@@ -20,15 +24,17 @@ class TempDir {
   TempDir() {
     static std::atomic<int> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = std::filesystem::temp_directory_path() /
-            ("vantrel-test-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+    path_ = driver_folder().empty() ? std::filesystem::temp_directory_path() : driver_folder();
+    path_ /= "vantrel-test-" + std::to_string(stamp) + "-" + std::to_string(counter++);
     std::filesystem::create_directories(path_);
   }
+  // Under Wine the program that runs the tests removes their folders: the
+  // runtime's remove_all, not knowing Wine's links, loops forever on one.
   ~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (driver_folder().empty()) std::filesystem::remove_all(path_, ignored);
   }
-  TempDir(const TempDir&) = delete;
+ TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   // The folder as the launcher writes paths.
@@ -42,6 +48,15 @@ class TempDir {
   const std::filesystem::path& fs() const { return path_; }
 
  private:
+  // The folder of tests/e2e/unit_tests_under_wine.py, which makes links for
+  // the tests and removes their folders afterwards; empty elsewhere.
+  static std::filesystem::path driver_folder() {
+#ifdef _WIN32
+    if (const char* folder = std::getenv("VANTREL_LINK_REQUESTS")) return folder;
+#endif
+    return {};
+  }
+
   std::filesystem::path path_;
 };
 
@@ -57,6 +72,31 @@ inline std::string read_file(const std::filesystem::path& p) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// Makes a symbolic link at `link` to `target` (a folder or a file) from the
+// Linux side, where the shipped code must meet one: natively with symlink(2);
+// under Wine, where a Windows program cannot make one (CreateSymbolicLinkW
+// answers success and makes nothing), by asking the program that runs the
+// unit tests there (tests/e2e/unit_tests_under_wine.py), which serves the
+// folder named by VANTREL_LINK_REQUESTS. A link that cannot be made fails
+// the test; it is never skipped.
+inline void make_link(const std::filesystem::path& target, const std::filesystem::path& link) {
+#ifdef _WIN32
+  static std::atomic<int> counter{0};
+  const char* folder = std::getenv("VANTREL_LINK_REQUESTS");
+  ASSERT_NE(folder, nullptr) << "run under Wine through tests/e2e/unit_tests_under_wine.py, which makes links";
+  const std::filesystem::path request = std::filesystem::path(folder) / std::to_string(counter++);
+  write_file(request.string() + ".part", wide_to_utf8(target.wstring()) + "\n" + wide_to_utf8(link.wstring()));
+  std::filesystem::rename(request.string() + ".part", request.string() + ".req");
+  const std::filesystem::path done = request.string() + ".done";
+  for (int i = 0; i < 3000 && !std::filesystem::exists(done); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_EQ(read_file(done), "ok") << "no link " << link << " to " << target;
+#else
+  std::error_code ec;
+  std::filesystem::create_symlink(target, link, ec);
+  ASSERT_FALSE(ec) << "no link " << link << " to " << target << ": " << ec.message();
+#endif
 }
 
 }  // namespace vantrel::testing

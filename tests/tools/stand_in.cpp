@@ -30,8 +30,8 @@
 //                                UNTIL (a name pattern), let go as soon as a
 //                                file of that pattern exists
 //   stand_in resources EXE       print EXE's icon group 1, file version and manifest
-//   stand_in info                print the local application-data folder and the
-//                                processor count
+//   stand_in info                print the local application-data folder, the
+//                                processor count and the physical memory
 //
 // Exit codes of the commands: 0 done, 2 nothing found in time, 3 usage or system error.
 #include <windows.h>
@@ -248,7 +248,13 @@ int hold(const wchar_t* file, DWORD ms, const std::wstring& access, const std::w
   for (const wchar_t c : share) {
     sharing |= c == L'r' ? FILE_SHARE_READ : c == L'w' ? FILE_SHARE_WRITE : c == L'd' ? FILE_SHARE_DELETE : 0;
   }
-  HANDLE f = CreateFileW(file, desired, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+  // A holder that was just ended may still hold it for a moment.
+  const ULONGLONG give_up = GetTickCount64() + 5000;
+  HANDLE f = INVALID_HANDLE_VALUE;
+  while ((f = CreateFileW(file, desired, sharing, nullptr, OPEN_EXISTING, 0, nullptr)) == INVALID_HANDLE_VALUE &&
+         GetLastError() == ERROR_SHARING_VIOLATION && GetTickCount64() < give_up) {
+    Sleep(20);
+  }
   if (f == INVALID_HANDLE_VALUE) return 3;
   std::printf("held\n");
   std::fflush(stdout);
@@ -328,7 +334,11 @@ int info() {
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
   SYSTEM_INFO si{};
   GetSystemInfo(&si);
-  std::printf("{\"local_app_data\":%s,\"processors\":%lu}\n", json_string(local).c_str(), si.dwNumberOfProcessors);
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof memory;
+  GlobalMemoryStatusEx(&memory);
+  std::printf("{\"local_app_data\":%s,\"processors\":%lu,\"memory_bytes\":%llu}\n", json_string(local).c_str(),
+              si.dwNumberOfProcessors, static_cast<unsigned long long>(memory.ullTotalPhys));
   return 0;
 }
 

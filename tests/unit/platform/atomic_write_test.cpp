@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -37,33 +38,61 @@ TEST(RetryWhileHeld, WaitsOnlyForHolds) {
   }
 }
 
-// Whatever stands beside the record (a leftover or planted entry under the
-// old temporary name, a link in place of the record) is neither written
-// through nor in the way; no temporary file is left. A missing folder and a
-// read-only record are the end-to-end tests'.
-TEST(AtomicWrite, NothingBesideTheRecordIsWrittenThroughOrInTheWay) {
+// Whatever stands at a temporary name the write draws (a file, a folder, a
+// read-only file, a link to a file outside), or in place of the record (a
+// link), is neither written through nor in the way: another name is drawn.
+// No temporary file is left and nothing outside changes. Links are made from
+// the Linux side, so the Windows build meets them under Wine too.
+TEST(AtomicWrite, PlantsAtTheDrawnNamesAreNeitherWrittenThroughNorInTheWay) {
   namespace fs = std::filesystem;
+  using vantrel::testing::read_file;
+  using vantrel::testing::write_file;
   EXPECT_EQ(temporary_name_for(L"C:\\p\\r.json", 0xABCDEF0123456789u), L"C:\\p\\r.json.abcdef0123456789.tmp");
-  for (const char* plant : {"leftover", "folder", "link", "record link"}) {
+  // (what is planted, the names drawn in turn, whether the record is written, the draws)
+  const std::tuple<std::string, std::vector<std::uint64_t>, bool, std::size_t> cases[] = {
+      {"file", {1, 2}, true, 2},  {"folder", {1, 2}, true, 2}, {"read-only", {1, 2}, true, 2},
+      {"link", {1, 2}, true, 2},  {"record link", {1}, true, 1},
+      {"folder", {1}, false, TEMPORARY_NAMES_TRIED},  // the name is taken each time: the write gives up
+  };
+  for (const auto& [plant, names, written, draws] : cases) {
     TempDir dir;
+    const std::wstring target = dir.wide() + L"\\record.json";
     const fs::path outside = dir.fs() / "outside";
     const fs::path record = dir.fs() / "record.json";
-    const fs::path old_temporary = dir.fs() / "record.json.tmp";
-    vantrel::testing::write_file(outside, "theirs");
-    std::error_code ec;
-    const std::string kind = plant;
-    if (kind == "leftover") vantrel::testing::write_file(old_temporary, "stale");
-    if (kind == "folder") fs::create_directory(old_temporary);
-    if (kind == "link") fs::create_symlink(outside, old_temporary, ec);
-    if (kind == "record link") fs::create_symlink(outside, record, ec);
-    if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
-    ASSERT_TRUE(write_file_atomic(dir.wide() + L"\\record.json", "new")) << plant;
-    EXPECT_EQ(vantrel::testing::read_file(record), "new") << plant;
-    EXPECT_FALSE(fs::is_symlink(record)) << plant;
-    EXPECT_EQ(vantrel::testing::read_file(outside), "theirs") << plant;
+    const fs::path first = vantrel::testing::fs_path(temporary_name_for(target, names[0]));
+    write_file(outside, "theirs");
+    if (plant == "file" || plant == "read-only") write_file(first, "stale");
+    if (plant == "read-only") fs::permissions(first, fs::perms::owner_read);
+    if (plant == "folder") fs::create_directory(first);
+    if (plant == "link") vantrel::testing::make_link(outside, first);
+    if (plant == "record link") vantrel::testing::make_link(outside, record);
+    std::size_t drawn = 0;
+    const RandomSource draw = [&, &names = names](std::uint64_t& r) {
+      r = names[std::min(drawn++, names.size() - 1)];
+      return true;
+    };
+    EXPECT_EQ(write_file_atomic(target, "new", draw), written) << plant;
+    EXPECT_EQ(drawn, draws) << plant;
+    EXPECT_EQ(read_file(outside), "theirs") << plant;
+    EXPECT_EQ(written ? read_file(record) : "new", "new") << plant;
     const auto entries = std::distance(fs::directory_iterator(dir.fs()), fs::directory_iterator());
-    EXPECT_EQ(entries, kind == "record link" ? 2 : 3) << plant;  // no temporary file left
+    EXPECT_EQ(entries, (plant == "record link" ? 2 : 3) - (written ? 0 : 1)) << plant;  // no temporary file left
+    if (plant == "read-only") fs::permissions(first, fs::perms::owner_all);
   }
+}
+
+// The names the system draws: a folder planted at the name of a zero random
+// part does not stop the record, and two draws differ.
+TEST(AtomicWrite, TheSystemsNamesAreUnpredictable) {
+  TempDir dir;
+  const std::wstring target = dir.wide() + L"\\record.json";
+  std::filesystem::create_directory(vantrel::testing::fs_path(temporary_name_for(target, 0)));
+  ASSERT_TRUE(write_file_atomic(target, "new"));
+  EXPECT_EQ(vantrel::testing::read_file(dir.fs() / "record.json"), "new");
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  ASSERT_TRUE(system_random(a) && system_random(b));
+  EXPECT_NE(a, b);
 }
 
 }  // namespace

@@ -19,8 +19,9 @@ int main() {
 
   std::thread writer([&] {
     for (int i = 0; i < 20000; ++i) {
+      // Every row gets both states in turn: row i % 4, state (i / 4) % 2.
       const std::size_t row = static_cast<std::size_t>(i) % 4;
-      if (i % 2 == 0) {
+      if ((i / 4) % 2 == 0) {
         steps.update(row, long_detail, true, false);
       } else {
         steps.update(row, L"short", false, true);
