@@ -23,4 +23,18 @@ std::wstring quote_windows_argument(const std::wstring& arg) {
   return out;
 }
 
+std::wstring command_line_remainder(const std::wstring& command_line) {
+  // The runtimes' rule (MSVC's and mingw-w64's alike): any character up to
+  // the blank ends the name outside quotes, and so does every control
+  // character; all of them after it are skipped.
+  std::size_t i = 0;
+  bool in_quotes = false;
+  while (i < command_line.size() && (command_line[i] > L' ' || in_quotes)) {
+    if (command_line[i] == L'"') in_quotes = !in_quotes;
+    ++i;
+  }
+  while (i < command_line.size() && command_line[i] <= L' ') ++i;
+  return command_line.substr(i);
+}
+
 }  // namespace vantrel

@@ -12,4 +12,9 @@ namespace vantrel {
 // simply enclosed in quotes.
 std::wstring quote_windows_argument(const std::wstring& arg);
 
+// What the runtime hands wWinMain of a whole command line: the text after the
+// program name (which ends at the first blank, tab or other control character
+// outside double quotes) and the blanks and control characters after it. For "\"C:\\v.exe\"--a --b" that is "--b".
+std::wstring command_line_remainder(const std::wstring& command_line);
+
 }  // namespace vantrel

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "base/argument_quote.h"
 #include "base/text_encoding.h"
+#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -56,21 +58,11 @@ std::string misspelt_check_option(const std::wstring& arg) {
   return nearest(name, options);
 }
 
-std::wstring command_line_remainder(const std::wstring& command_line) {
-  std::size_t i = 0;
-  bool in_quotes = false;
-  while (i < command_line.size() && (command_line[i] > L' ' || in_quotes)) {
-    if (command_line[i] == L'"') in_quotes = !in_quotes;
-    ++i;
-  }
-  while (i < command_line.size() && command_line[i] <= L' ') ++i;
-  return command_line.substr(i);
-}
-
-CheckCommandLine parse_check_command_line(const std::wstring& command_line, const std::vector<std::wstring>& argv) {
+CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
   CheckCommandLine c;
   std::wstring rest = command_line_remainder(command_line);
-  std::size_t own = 1;  // arguments of argv read so far, the program name included
+  const std::vector<std::wstring> argv = platform::split_arguments(rest);
+  std::size_t own = 0;  // arguments of argv read so far
   bool profiles = false;
   const auto fail = [&c](const std::string& message) {
     if (c.usage_error.empty()) c.usage_error = "vantrel-check: " + message;
@@ -102,7 +94,7 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line, cons
     ++own;
   }
   c.pass_through = rest;
-  if (argv.size() > own) c.args.assign(argv.begin() + static_cast<std::ptrdiff_t>(own), argv.end());
+  c.args = platform::split_arguments(rest);
   for (const std::wstring& a : c.args) {
     if (a == L"--json" || a == L"--probe" || a == L"--strict" || a == L"--profiles") {
       fail(wide_to_utf8(a) + " must come before the launcher's arguments");

@@ -18,15 +18,12 @@ struct CheckCommandLine {
   std::string usage_error;           // non-empty: exit 2 with this message
 };
 
-// `command_line` is the whole command line (GetCommandLineW); `argv` its
-// split, program name included. The check's options ("--json", "--probe",
-// "--strict", "--profiles <folder>", "--help") come before the launcher's
-// arguments; with "--profiles" there are none.
-CheckCommandLine parse_check_command_line(const std::wstring& command_line, const std::vector<std::wstring>& argv);
-
-// The text after the first argument (quotes honoured) and the blanks after
-// it: for a whole command line, what the runtime hands to wWinMain.
-std::wstring command_line_remainder(const std::wstring& command_line);
+// `command_line` is the whole command line (GetCommandLineW). The check's
+// options ("--json", "--probe", "--strict", "--profiles <folder>", "--help")
+// come before the launcher's arguments; with "--profiles" there are none.
+// Everything is read from the runtime's remainder (command_line_remainder),
+// as vantrel.exe reads its own: the text passed on and its split agree.
+CheckCommandLine parse_check_command_line(const std::wstring& command_line);
 
 // The check's option that `arg` (one of the launcher's arguments) looks like
 // a misspelling of (at most two edits away, the part before any "=" compared),

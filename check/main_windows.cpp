@@ -131,9 +131,7 @@ int check_store(const CheckCommandLine& command) {
 int wmain() {
   // DLLs only from System32, as in vantrel.exe (launcher/main_windows.cpp).
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  std::vector<std::wstring> argv{L""};
-  for (std::wstring& a : platform::own_arguments()) argv.push_back(std::move(a));
-  const CheckCommandLine command = parse_check_command_line(::GetCommandLineW(), argv);
+  const CheckCommandLine command = parse_check_command_line(::GetCommandLineW());
   if (!command.usage_error.empty()) {
     print(STD_ERROR_HANDLE, visible_text(command.usage_error) + "\n" + kUsage);
     return 2;

@@ -93,7 +93,9 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
     ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
     return ExitCode::engine_missing;
   }
-  run.plan = plan_launch(platform::own_arguments(), launcher_dir);
+  // Read from the very text passed on to the Engine: what is cleaned and
+  // recorded is the profile the Engine opens.
+  run.plan = plan_launch(platform::split_arguments(run.pass_through_args), launcher_dir);
 
   if (run.plan.path == StartPath::passthrough) {
     const DiscoveryOutcome nothing;

@@ -14,4 +14,25 @@ bool retry_while_held(const std::function<Attempt()>& attempt, std::chrono::mill
   }
 }
 
+EntryKind entry_kind_for(std::uint32_t attributes, std::uint32_t reparse_tag) {
+  constexpr std::uint32_t invalid = 0xFFFFFFFF, directory = 0x10, reparse_point = 0x400;
+  if (attributes == invalid) return EntryKind::missing;
+  const bool folder = (attributes & directory) != 0;
+  if ((attributes & reparse_point) == 0) return folder ? EntryKind::folder : EntryKind::file;
+  constexpr std::uint32_t cloud = 0x9000001A, cloud_mask = 0x0000F000;  // IO_REPARSE_TAG_CLOUD, _CLOUD_1 to _F
+  constexpr std::uint32_t data_only[] = {
+      0x80000015,  // IO_REPARSE_TAG_FILE_PLACEHOLDER (OneDrive on Windows 8.1)
+      0x80000013,  // IO_REPARSE_TAG_DEDUP
+      0x80000017,  // IO_REPARSE_TAG_WOF (compressed system files)
+      0x80000007,  // IO_REPARSE_TAG_SIS
+      0xC0000004,  // IO_REPARSE_TAG_HSM
+      0x80000006,  // IO_REPARSE_TAG_HSM2
+      0x8000001E,  // IO_REPARSE_TAG_STORAGE_SYNC (Azure File Sync)
+  };
+  bool keeps_data = (reparse_tag & ~cloud_mask) == cloud;
+  for (const std::uint32_t tag : data_only) keeps_data = keeps_data || reparse_tag == tag;
+  if (!keeps_data) return EntryKind::link;
+  return folder ? EntryKind::folder : EntryKind::file;
+}
+
 }  // namespace vantrel::platform

@@ -68,10 +68,20 @@ bool move_replacing(const std::wstring& from, const std::wstring& to);
 // cannot be had.
 bool system_random(std::uint64_t& out);
 
-// What is at a path, looked at without following a link there. Any reparse
-// point (junction, symbolic link, mount point) is a link.
+// What is at a path, looked at without following a link there (see
+// entry_kind_for).
 enum class EntryKind { missing, file, folder, link };
 EntryKind entry_kind(const std::wstring& path);
+
+// What an entry is by its Windows attributes and reparse tag (0xFFFFFFFF:
+// nothing there). A reparse point is a link (left alone, never entered)
+// unless its tag is one known to keep the data in place and lead nowhere
+// else: cloud files (OneDrive and other sync clients), deduplicated,
+// compressed (WOF), single-instance, hierarchical-storage and Azure File Sync
+// files; those are the file or folder they are. Any other tag, tag 0 among
+// them (Wine reports every link so), and the name surrogates (symbolic links,
+// junctions, mount points) are links.
+EntryKind entry_kind_for(std::uint32_t attributes, std::uint32_t reparse_tag);
 
 struct FolderEntry {
   std::wstring name;
@@ -86,9 +96,12 @@ bool remove_empty_folder(const std::wstring& path);
 // The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string utc_timestamp();
 
-// The process's own arguments after the program name, split by the system's
-// rules (CommandLineToArgvW); empty when splitting fails.
-std::vector<std::wstring> own_arguments();
+// `remainder` (a command line after its program name, as the runtime hands
+// it to wWinMain) split into arguments by the system's rules
+// (CommandLineToArgvW, behind a placeholder program name, so that the first
+// argument is read as an argument and an empty remainder gives none). So a
+// program reads its arguments from the same text it passes on.
+std::vector<std::wstring> split_arguments(const std::wstring& remainder);
 
 // The folder of the running program (without a trailing separator).
 std::wstring own_folder();

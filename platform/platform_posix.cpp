@@ -118,7 +118,37 @@ std::string utc_timestamp() {
                               static_cast<unsigned>(t.tm_min), static_cast<unsigned>(t.tm_sec));
 }
 
-std::vector<std::wstring> own_arguments() { return {}; }
+// CommandLineToArgvW's rules for the arguments after the program name, for
+// the native build's tests: blanks and tabs separate outside double quotes;
+// 2n backslashes and a quote give n backslashes and toggle the quotes, 2n+1
+// give n and a literal quote; other backslashes are kept.
+std::vector<std::wstring> split_arguments(const std::wstring& remainder) {
+  std::vector<std::wstring> args;
+  std::size_t i = 0;
+  for (;;) {
+    while (i < remainder.size() && (remainder[i] == L' ' || remainder[i] == L'\t')) ++i;
+    if (i >= remainder.size()) return args;
+    std::wstring arg;
+    bool quoted = false;
+    while (i < remainder.size() && (quoted || (remainder[i] != L' ' && remainder[i] != L'\t'))) {
+      std::size_t backslashes = 0;
+      while (i < remainder.size() && remainder[i] == L'\\') ++backslashes, ++i;
+      if (i < remainder.size() && remainder[i] == L'"') {
+        arg.append(backslashes / 2, L'\\');
+        if (backslashes % 2 == 1) {
+          arg += L'"';
+        } else {
+          quoted = !quoted;
+        }
+        ++i;
+      } else {
+        arg.append(backslashes, L'\\');
+        if (backslashes == 0) arg += remainder[i++];
+      }
+    }
+    args.push_back(arg);
+  }
+}
 
 std::wstring own_folder() {
   std::error_code ec;

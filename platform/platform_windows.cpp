@@ -94,19 +94,28 @@ bool system_random(std::uint64_t& out) {
 }
 
 namespace {
-EntryKind kind_of(DWORD attributes) {
-  if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::missing;
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::link;
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::folder : EntryKind::file;
-}
-
 struct FindTraits {
   static bool valid(HANDLE h) { return h != INVALID_HANDLE_VALUE; }
   static void close(HANDLE h) { ::FindClose(h); }
 };
+
+// The reparse tag of a listed entry (WIN32_FIND_DATAW keeps it in dwReserved0).
+DWORD reparse_tag(const WIN32_FIND_DATAW& data) {
+  return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ? data.dwReserved0 : 0;
+}
 }  // namespace
 
-EntryKind entry_kind(const std::wstring& path) { return kind_of(::GetFileAttributesW(path.c_str())); }
+EntryKind entry_kind(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return entry_kind_for(attributes, 0);
+  }
+  // A reparse point: its tag says whether it leads elsewhere. Listing the
+  // path itself gives the entry's own data, the tag among them.
+  WIN32_FIND_DATAW data{};
+  const win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW(path.c_str(), &data));
+  return entry_kind_for(attributes, find.valid() ? reparse_tag(data) : 0);
+}
 
 std::vector<FolderEntry> folder_entries(const std::wstring& path) {
   std::vector<FolderEntry> entries;
@@ -115,7 +124,8 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path) {
   if (!find.valid()) return entries;
   do {
     const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") entries.push_back({name, kind_of(data.dwFileAttributes)});
+    if (name == L"." || name == L"..") continue;
+    entries.push_back({name, entry_kind_for(data.dwFileAttributes, reparse_tag(data))});
   } while (::FindNextFileW(find.get(), &data));
   return entries;
 }
@@ -177,9 +187,10 @@ std::string utc_timestamp() {
   return format_utc_timestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
-std::vector<std::wstring> own_arguments() {
+std::vector<std::wstring> split_arguments(const std::wstring& remainder) {
   int count = 0;
-  win::ScopedLocal<LPWSTR*> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
+  const std::wstring line = L"x " + remainder;
+  win::ScopedLocal<LPWSTR*> argv(::CommandLineToArgvW(line.c_str(), &count));
   std::vector<std::wstring> args;
   if (!argv.valid()) return args;
   for (int i = 1; i < count; ++i) args.emplace_back(argv.get()[i]);

@@ -199,6 +199,10 @@ LRESULT CALLBACK ProgressWindow::procedure(HWND window, UINT message, WPARAM wpa
       ::InvalidateRect(window, nullptr, FALSE);
       return 0;
     case WM_DISCOVERY_DONE:
+      // While this window still has the foreground, let whatever starts next
+      // take it: the Engine, which has no process id yet, would otherwise
+      // open behind other windows.
+      ::AllowSetForegroundWindow(ASFW_ANY);
       ::DestroyWindow(window);
       return 0;
     default:

@@ -98,10 +98,8 @@ class Switches(unittest.TestCase):
         cases = [('https://a.example/?q=a b&\u00fc', ['https://a.example/?q=a b&\u00fc']),
                  ('https://x.example/\\" --evil=1 \\"', ['https://x.example/" --evil=1 "']),
                  ('C:\\\\start\\\\', ['C:\\start\\']), ('https://x.example/\\\\\\"q', ['https://x.example/\\"q'])]
-        # A page that the Engine could take for a switch stands behind "--".
-        cases += [(page, ['--', page]) for page in ('--proxy-server=direct://', '/remote-debugging-port=9222', ' --x')]
-        # The Engine's command line cannot hold a NUL byte: the page ends there.
-        cases += [('https://n.example/\0 --evil', ['https://n.example/'])]
+        # A page that the Engine could take for a switch stands behind "--" (which pages do is the unit tests').
+        cases += [(' --x', ['--', ' --x'])]
         for json_value, tail in cases:
             with self.subTest(page=tail[-1]):
                 s = Sandbox(self)
@@ -152,6 +150,20 @@ class ProfileHygiene(unittest.TestCase):
                 self.assertEqual((report['profile_in_use'], len(report['would_delete'])), (held, 0 if held else 2))
                 s.start_engine()
                 self.assertEqual(len(present(s.profile, ['Default/Last Session', 'Default/Cookies'])), 2 if held else 0)
+
+    def test_the_profile_cleaned_is_the_one_the_engine_opens(self):
+        # No blank after the launcher's quoted name: the runtime passes on the
+        # text after the first blank only, and the profile is read from it.
+        s = Sandbox(self)
+        other = os.path.join(s.root, 'other')
+        for folder in (s.profile, other):
+            make_tree(folder, ['Default/Last Session'])
+            s.write_overlay('{"close-previous-tabs":true}', folder)
+        self.assertEqual(s.run_command_line('--user-data-dir=%s %s' % (win_path(other), s.profile_arg)), 0)
+        self.assertEqual(s.received()['argv'][4], s.profile_arg)  # after the three fixed switches
+        self.assertEqual([bool(present(f, ['Default/Last Session'])) for f in (s.profile, other)], [False, True])
+        self.assertEqual([os.path.exists(os.path.join(f, '.orlisk-launcher-result.json')) for f in (s.profile, other)],
+                         [True, False])
 
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "base/argument_quote.h"
 #include "base/text_encoding.h"
 #include "launcher/engine_command_line.h"
 #include "launcher/host_hardware.h"
+#include "platform/platform.h"
 #include "support/temp_dir.h"
 
 namespace vantrel {
@@ -79,6 +83,27 @@ TEST(StartPage, NeverASwitch) {
       {"a\"b c\\", {L"\"a\\\"b c\\\\\""}},
   };
   for (const auto& [page, arguments] : cases) EXPECT_EQ(start_page_arguments(page), arguments) << page;
+}
+
+// The launcher's own command line is read once: the arguments (and so the
+// profile folder) are the split of the very remainder passed on to the Engine.
+TEST(OwnCommandLine, OneReading) {
+  // (whole command line, the remainder the runtime hands wWinMain, its arguments)
+  const std::tuple<std::wstring, std::wstring, std::vector<std::wstring>> cases[] = {
+      {L"\"C:\\V\\vantrel.exe\"--user-data-dir=C:\\a --user-data-dir=C:\\b", L"--user-data-dir=C:\\b",
+       {L"--user-data-dir=C:\\b"}},
+      {L"\"a b\"c d", L"d", {L"d"}},
+      {L"v.exe\t--x\t\"y z\"", L"--x\t\"y z\"", {L"--x", L"y z"}},
+      {L"v.exe", L"", {}},
+      {L"\"v.exe\"  ", L"", {}},
+      {L"v.exe \"a\\\"b\" c\\\\\"d e\" f\\g", L"\"a\\\"b\" c\\\\\"d e\" f\\g", {L"a\"b", L"c\\d e", L"f\\g"}},
+  };
+  for (const auto& [line, remainder, args] : cases) {
+    EXPECT_EQ(command_line_remainder(line), remainder) << wide_to_utf8(line);
+    EXPECT_EQ(platform::split_arguments(remainder), args) << wide_to_utf8(line);
+  }
+  EXPECT_EQ(user_data_dir_from_args(platform::split_arguments(command_line_remainder(std::get<0>(cases[0])))),
+            L"C:\\b");
 }
 
 TEST(LaunchPlan, FromTheProfileFolder) {

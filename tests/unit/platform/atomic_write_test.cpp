@@ -38,6 +38,30 @@ TEST(RetryWhileHeld, WaitsOnlyForHolds) {
   }
 }
 
+// Only reparse points known to keep their data in place (cloud files above
+// all) are cleaned and walked as what they are; every other one is a link.
+TEST(EntryKindFor, AttributesAndReparseTags) {
+  using K = EntryKind;
+  const std::uint32_t file = 0x20, folder = 0x10, reparse = 0x400, missing = 0xFFFFFFFF;
+  // (attributes, reparse tag, what it is)
+  const std::tuple<std::uint32_t, std::uint32_t, K> cases[] = {
+      {missing, 0, K::missing}, {file, 0, K::file}, {folder, 0, K::folder}, {folder | 0x1, 0xA000000C, K::folder},
+      {folder | reparse, 0, K::link},  // Wine's links
+      {folder | reparse, 0xA0000003, K::link}, {file | reparse, 0xA000000C, K::link},  // junction, symbolic link
+      {file | reparse, 0x8000001B, K::link}, {folder | reparse, 0x9000001C, K::link},   // app alias, ProjFS
+      {file | reparse, 0x12345678, K::link},
+      {file | reparse, 0x9000001A, K::file}, {folder | reparse, 0x9000001A, K::folder},  // cloud files
+      {file | reparse, 0x9000F01A, K::file}, {folder | reparse, 0x9000701A, K::folder},
+      {file | reparse, 0x9000001B, K::link}, {file | reparse, 0x9001001A, K::link},
+      {file | reparse, 0x80000013, K::file}, {file | reparse, 0x80000017, K::file},       // dedup, WOF
+      {file | reparse, 0x80000015, K::file}, {file | reparse, 0x8000001E, K::file},
+      {file | reparse, 0x80000007, K::file}, {file | reparse, 0xC0000004, K::file}, {file | reparse, 0x80000006, K::file},
+  };
+  for (const auto& [attributes, tag, kind] : cases) {
+    EXPECT_EQ(entry_kind_for(attributes, tag), kind) << std::hex << attributes << " " << tag;
+  }
+}
+
 // Whatever stands at a temporary name the write draws (a file, a folder, a
 // read-only file, a link to a file outside), or in place of the record (a
 // link), is neither written through nor in the way: another name is drawn.
