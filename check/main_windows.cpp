@@ -83,7 +83,7 @@ void check_start(Checked& c, const std::vector<std::wstring>& args, const std::w
   CheckInputs& in = c.in;
   in.plan = plan_launch(args, platform::own_folder());
   in.engine_path = engine_path_for(in.plan.launcher_dir);
-  in.engine_found = platform::path_exists(in.engine_path);
+  in.engine_found = platform::path_exists(platform::file_path(in.engine_path));
   in.pass_through = pass_through;
   in.args = args;
   in.host = query_host_figures(in.plan.overlay);
@@ -99,7 +99,7 @@ void check_start(Checked& c, const std::vector<std::wstring>& args, const std::w
 int check_store(const CheckCommandLine& command) {
   const std::vector<std::wstring> profiles = store_profiles(command.profiles);
   if (profiles.empty()) {
-    const bool folder = platform::entry_kind(command.profiles) == platform::EntryKind::folder;
+    const bool folder = platform::entry_kind(platform::file_path(command.profiles)) == platform::EntryKind::folder;
     print(STD_ERROR_HANDLE, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
                                          (folder ? ": holds no profile (no subfolder with a command-line.json)"
                                                  : ": no such folder")) + "\n");

@@ -13,11 +13,11 @@ namespace vantrel {
 std::vector<std::wstring> store_profiles(std::wstring store) {
   while (store.size() > 3 && (store.back() == L'\\' || store.back() == L'/')) store.pop_back();
   std::vector<std::wstring> profiles;
-  for (const platform::FolderEntry& e : platform::folder_entries(store)) {
-    const std::wstring folder = store + L"\\" + e.name;
+  const platform::FilePath folder = platform::file_path(store);
+  for (const platform::FolderEntry& e : platform::folder_entries(folder)) {
     if (e.kind == platform::EntryKind::folder &&
-        platform::entry_kind(folder + L"\\command-line.json") == platform::EntryKind::file) {
-      profiles.push_back(folder);
+        platform::entry_kind(folder.child(e.name).child(L"command-line.json")) == platform::EntryKind::file) {
+      profiles.push_back(store + L"\\" + e.name);
     }
   }
   std::sort(profiles.begin(), profiles.end());

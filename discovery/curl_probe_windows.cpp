@@ -1,12 +1,12 @@
 // The Windows side of the curl probe: locating curl.exe, the pipe, the
 // hidden child process in its job, and the reading of its output.
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <vector>
 
 #include "discovery/curl_probe.h"
 #include "base/scoped_handle.h"
+#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -75,12 +75,14 @@ void end_curl_probes() {
 ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& url) {
   const std::string refusal = proxy_url_refusal(proxy_server);
   if (!refusal.empty()) return failed(ErrorCode::internal, refusal);
-  wchar_t system_dir[MAX_PATH] = {};
-  if (::GetSystemDirectoryW(system_dir, MAX_PATH) == 0) {
-    return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
-  }
-  const std::wstring curl = std::wstring(system_dir) + L"\\curl.exe";
-  if (!::PathFileExistsW(curl.c_str())) {
+  // Asked for its size first: no fixed buffer limits the folder.
+  std::wstring system_dir(::GetSystemDirectoryW(nullptr, 0), L'\0');
+  const UINT length =
+      system_dir.empty() ? 0 : ::GetSystemDirectoryW(system_dir.data(), static_cast<UINT>(system_dir.size()));
+  if (length == 0 || length >= system_dir.size()) return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
+  system_dir.resize(length);
+  const std::wstring curl = system_dir + L"\\curl.exe";
+  if (!platform::path_exists(platform::file_path(curl))) {
     return failed(ErrorCode::curl_not_found, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
   }
   if (probe_job() == nullptr) return failed(ErrorCode::internal, "CreateJobObject failed; curl was not run");

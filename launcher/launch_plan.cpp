@@ -38,7 +38,7 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
   plan.listing = build_overlay_listing(plan.overlay_text);
   plan.path = choose_start_path(plan.overlay);
   plan.profile_in_use =
-      !plan.user_data_dir.empty() && platform::held_open_elsewhere(plan.user_data_dir + L"\\lockfile");
+      !plan.user_data_dir.empty() && platform::held_open_elsewhere(platform::file_path(plan.user_data_dir).child(L"lockfile"));
   if (!plan.profile_in_use) {
     if (plan.overlay.close_previous_tabs) plan.removals = previous_tabs_removals(plan.user_data_dir);
     for (Removal& r : granular_storage_removals(plan.user_data_dir, plan.overlay.granular_storage_reset)) {

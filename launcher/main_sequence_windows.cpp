@@ -5,7 +5,6 @@
 #include "launcher/main_sequence.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <memory>
 #include <string>
@@ -41,7 +40,7 @@ struct Run {
                     const DiscoveryOutcome& outcome) const {
     const std::wstring path = record_path(plan.user_data_dir, RESULT_RECORD_NAME);
     if (path.empty()) return;
-    platform::write_file_atomic(path, build_result_record_json(platform::utc_timestamp(), status, elapsed_ms, error,
+    platform::write_file_atomic(platform::file_path(path), build_result_record_json(platform::utc_timestamp(), status, elapsed_ms, error,
                                                                message, discovered_values(outcome)));
   }
 
@@ -88,7 +87,7 @@ void run_message_loop() {
 ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   const std::wstring launcher_dir = platform::own_folder();
   Run run{engine_path_for(launcher_dir), command_line != nullptr ? command_line : L"", {}};
-  if (!::PathFileExistsW(run.engine_path.c_str())) {
+  if (!platform::path_exists(platform::file_path(run.engine_path))) {
     const std::wstring text = L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.";
     ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
     return ExitCode::engine_missing;

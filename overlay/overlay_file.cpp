@@ -14,7 +14,7 @@ std::wstring locate_overlay_file(const std::wstring& user_data_dir) {
   if (!user_data_dir.empty()) {
     // Joined as given: a trailing backslash on the folder stays.
     std::wstring candidate = user_data_dir + L"\\command-line.json";
-    if (platform::path_exists(candidate)) return candidate;
+    if (platform::path_exists(platform::file_path(candidate))) return candidate;
   }
   return local_overlay_path();
 }
@@ -30,7 +30,7 @@ std::string crlf_to_lf(const std::string& text) {
 
 bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why) {
   std::string bytes;
-  if (!platform::read_whole_file(path, bytes, why)) return false;
+  if (!platform::read_whole_file(platform::file_path(path), bytes, why)) return false;
   text = crlf_to_lf(bytes);
   return true;
 }

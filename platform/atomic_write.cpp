@@ -4,13 +4,13 @@
 
 namespace vantrel::platform {
 
-std::wstring temporary_name_for(const std::wstring& target, std::uint64_t random) {
+FilePath temporary_name_for(const FilePath& target, std::uint64_t random) {
   std::wstring hex(16, L'0');
   for (std::size_t i = 16; i-- > 0; random >>= 4) hex[i] = L"0123456789abcdef"[random & 0xF];
-  return target + L"." + hex + L".tmp";
+  return target.with_suffix(L"." + hex + L".tmp");
 }
 
-bool write_file_atomic(const std::wstring& target, const std::string& content) {
+bool write_file_atomic(const FilePath& target, const std::string& content) {
   // Names nobody can guess or plant beforehand.
   return write_file_atomic(target, content, system_random);
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace vantrel::platform {
 
 // True when `content` is in place under `target`. The temporary file is
@@ -22,18 +24,18 @@ namespace vantrel::platform {
 // existing target is left untouched. The temporary file is flushed to stable
 // storage before the move, so a power cut cannot leave an empty file under
 // the final name. No folder is created.
-bool write_file_atomic(const std::wstring& target, const std::string& content);
+bool write_file_atomic(const FilePath& target, const std::string& content);
 
 // The same with the random part of each temporary name drawn from `draw`
 // (false: none can be had), so that a test can plant entries at exactly the
 // names the write will try.
 using RandomSource = std::function<bool(std::uint64_t& random)>;
-bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw);
+bool write_file_atomic(const FilePath& target, const std::string& content, const RandomSource& draw);
 
 // The number of temporary names a write tries before it gives up.
 inline constexpr int TEMPORARY_NAMES_TRIED = 4;
 
 // "<target>.<the 16 hex digits of `random`>.tmp".
-std::wstring temporary_name_for(const std::wstring& target, std::uint64_t random);
+FilePath temporary_name_for(const FilePath& target, std::uint64_t random);
 
 }  // namespace vantrel::platform

@@ -8,15 +8,15 @@
 
 namespace vantrel::platform {
 
-bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw) {
-  std::wstring temp_path;
+bool write_file_atomic(const FilePath& target, const std::string& content, const RandomSource& draw) {
+  FilePath temp_path;
   std::string temp;
   int fd = -1;
   for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && fd < 0; ++tries) {
     std::uint64_t random = 0;
     if (!draw(random)) return false;
     temp_path = temporary_name_for(target, random);
-    temp = to_fs_path(temp_path).string();
+    temp = to_fs_path(temp_path.native()).string();
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0 && errno != EEXIST) return false;
   }

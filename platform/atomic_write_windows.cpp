@@ -7,17 +7,17 @@
 
 namespace vantrel::platform {
 
-bool write_file_atomic(const std::wstring& target, const std::string& content, const RandomSource& draw) {
+bool write_file_atomic(const FilePath& target, const std::string& content, const RandomSource& draw) {
   if (content.size() > MAXDWORD) return false;
   // CREATE_NEW: whatever already stands under a name (a link above all) is
   // never opened; a name that is taken makes the write draw another.
-  std::wstring temp;
+  FilePath temp;
   win::ScopedHandle file;
   for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && !file.valid(); ++tries) {
     std::uint64_t random = 0;
     if (!draw(random)) return false;
     temp = temporary_name_for(target, random);
-    file.reset(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    file.reset(::CreateFileW(temp.native().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     const DWORD error = ::GetLastError();
     if (!file.valid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
@@ -34,10 +34,10 @@ bool write_file_atomic(const std::wstring& target, const std::string& content, c
   file.reset();
   // Windows refuses to replace a read-only file; Wine would replace it, so
   // the launcher asks first and behaves the same on both.
-  const DWORD existing = ::GetFileAttributesW(target.c_str());
+  const DWORD existing = ::GetFileAttributesW(target.native().c_str());
   const bool read_only = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0;
   if (!flushed || read_only || !move_replacing(temp, target)) {
-    ::DeleteFileW(temp.c_str());
+    ::DeleteFileW(temp.native().c_str());
     return false;
   }
   return true;

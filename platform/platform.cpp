@@ -4,6 +4,23 @@
 
 namespace vantrel::platform {
 
+std::wstring long_path_form(const std::wstring& full_path) {
+  if (full_path.compare(0, 4, L"\\\\?\\") == 0 || full_path.compare(0, 4, L"\\\\.\\") == 0) return full_path;
+  if (full_path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full_path.substr(2);
+  return L"\\\\?\\" + full_path;
+}
+
+std::wstring FilePath::shown() const {
+  if (native_.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\\\" + native_.substr(8);
+  if (native_.compare(0, 4, L"\\\\?\\") == 0) return native_.substr(4);
+  return native_;
+}
+
+FilePath FilePath::child(const std::wstring& name) const {
+  if (native_.empty()) return FilePath();
+  return FilePath(native_.back() == L'\\' ? native_ + name : native_ + L"\\" + name);
+}
+
 bool retry_while_held(const std::function<Attempt()>& attempt, std::chrono::milliseconds budget) {
   const auto start = std::chrono::steady_clock::now();
   for (;;) {

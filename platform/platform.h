@@ -13,6 +13,46 @@
 
 namespace vantrel::platform {
 
+// A path as the file calls below take it: absolute and, on Windows, in the
+// form the system passes on exactly as written ("\\?\C:\p\x",
+// "\\?\UNC\server\share\x"): no name loses a final dot or blank (so a
+// listed "x." is never taken for a link "x" beside it), "/" and ".." mean
+// nothing, and there is no 260-character limit. Only file_path() (once, for
+// a path from outside) and child() (a name appended) make one, so the
+// compiler sees that no other path reaches a file call. People are shown
+// shown(), the usual form.
+class FilePath {
+ public:
+  FilePath() = default;  // no path: every file call on it fails
+  const std::wstring& native() const { return native_; }
+  bool empty() const { return native_.empty(); }
+  // Without the prefix: "C:\p\x", "\\server\share\x".
+  std::wstring shown() const;
+  // This path, a backslash and `name` (one or more names joined by
+  // backslashes, none "." or ".."), never made canonical again.
+  FilePath child(const std::wstring& name) const;
+  // This path with `text` added to its last name ("x.json" + ".tmp").
+  FilePath with_suffix(const std::wstring& text) const { return FilePath(native_.empty() ? native_ : native_ + text); }
+  bool operator==(const FilePath& other) const { return native_ == other.native_; }
+
+ private:
+  explicit FilePath(std::wstring native) : native_(std::move(native)) {}
+  friend FilePath file_path(const std::wstring& path);
+  std::wstring native_;
+};
+
+// The FilePath of a path from outside (an argument, the overlay's folder, a
+// system folder): on Windows "/" turned into "\", made absolute and
+// canonical once (GetFullPathNameW), then prefixed (long_path_form); a path
+// that already begins with "\\?\" is taken exactly as it is. On Linux the
+// path as it is. Empty for an empty path.
+FilePath file_path(const std::wstring& path);
+
+// A full Windows path in the form passed on as written: "C:\x" becomes
+// "\\?\C:\x", "\\server\share\x" becomes "\\?\UNC\server\share\x";
+// one that begins with "\\?\" or "\\.\" stays as it is.
+std::wstring long_path_form(const std::wstring& full_path);
+
 // A filesystem path for a UTF-16 path string (converted to UTF-8 on Linux).
 std::filesystem::path to_fs_path(const std::wstring& path);
 
@@ -22,26 +62,26 @@ std::filesystem::path to_fs_path(const std::wstring& path);
 // be read (also when it is too large to hold in memory): `out` is then
 // unspecified and `why` says why in a few words, or stays empty when there
 // is no such file.
-bool read_whole_file(const std::wstring& path, std::string& out, std::string& why);
+bool read_whole_file(const FilePath& path, std::string& out, std::string& why);
 
 // Whether another program holds the file at `path` open so that it may be
 // neither written nor deleted meanwhile (a running Chromium-based Engine holds
 // its profile's "lockfile" so, sharing only reading). Asks for delete access
 // and writes nothing. False when the file is missing or free.
-bool held_open_elsewhere(const std::wstring& path);
+bool held_open_elsewhere(const FilePath& path);
 
 // Whether a file or a directory exists at `path` (PathFileExistsW).
-bool path_exists(const std::wstring& path);
+bool path_exists(const FilePath& path);
 
-// The current user's local (not roaming) application-data folder, or empty
-// when the system cannot name it. On Linux: $XDG_DATA_HOME or ~/.local/share.
+// The current user's local (not roaming) application-data folder
+// (SHGetKnownFolderPath), or empty when the system cannot name it. On Linux: $XDG_DATA_HOME or ~/.local/share.
 std::wstring local_app_data_dir();
 
 // Deletes one file; false when it was not deleted (missing, locked, a folder).
 // With `even_read_only`, a read-only file loses that attribute and goes too.
 // One try: what another program holds stays (profile hygiene leaves an item
 // in use in place).
-bool delete_file(const std::wstring& path, bool even_read_only = false);
+bool delete_file(const FilePath& path, bool even_read_only = false);
 
 // What one try at a file operation came to: done, failed for good, or
 // refused for now because another program holds the file (a caller reading
@@ -57,12 +97,12 @@ bool retry_while_held(const std::function<Attempt()>& attempt,
 // Deletes one file (a record) as delete_file does, but waits for about a
 // second while another program holds it. False when it was not deleted (also
 // when there is none).
-bool delete_file_waiting(const std::wstring& path);
+bool delete_file_waiting(const FilePath& path);
 
 // Moves the file `from` to `to`, replacing a file there (the directory entry,
 // not what a link there points to), written through to disk; waits for about
 // a second while another program holds `to`. False when it was not moved.
-bool move_replacing(const std::wstring& from, const std::wstring& to);
+bool move_replacing(const FilePath& from, const FilePath& to);
 
 // 64 bits from the system's cryptographic random source; false when it
 // cannot be had.
@@ -71,7 +111,7 @@ bool system_random(std::uint64_t& out);
 // What is at a path, looked at without following a link there (see
 // entry_kind_for).
 enum class EntryKind { missing, file, folder, link };
-EntryKind entry_kind(const std::wstring& path);
+EntryKind entry_kind(const FilePath& path);
 
 // What an entry is by its Windows attributes and reparse tag (0xFFFFFFFF:
 // nothing there). A reparse point is a link (left alone, never entered)
@@ -88,10 +128,10 @@ struct FolderEntry {
   EntryKind kind;
 };
 // The entries of a folder (not "." and ".."); empty when it cannot be listed.
-std::vector<FolderEntry> folder_entries(const std::wstring& path);
+std::vector<FolderEntry> folder_entries(const FilePath& path);
 
 // Removes an empty folder; false when it is not removed.
-bool remove_empty_folder(const std::wstring& path);
+bool remove_empty_folder(const FilePath& path);
 
 // The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string utc_timestamp();

@@ -18,6 +18,9 @@
 
 namespace vantrel::platform {
 
+// Linux takes paths as they are: no prefix, nothing made canonical.
+FilePath file_path(const std::wstring& path) { return FilePath(path); }
+
 std::filesystem::path to_fs_path(const std::wstring& path) {
   std::string utf8 = wide_to_utf8(path);
   for (char& c : utf8) {
@@ -27,11 +30,11 @@ std::filesystem::path to_fs_path(const std::wstring& path) {
 }
 
 // Linux has no share modes: nothing is held open that way.
-bool held_open_elsewhere(const std::wstring&) { return false; }
+bool held_open_elsewhere(const FilePath&) { return false; }
 
-bool path_exists(const std::wstring& path) {
+bool path_exists(const FilePath& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::exists(to_fs_path(path), ec);
+  return !path.empty() && std::filesystem::exists(to_fs_path(path.native()), ec);
 }
 
 std::wstring local_app_data_dir() {
@@ -42,18 +45,18 @@ std::wstring local_app_data_dir() {
   return std::wstring();
 }
 
-bool delete_file(const std::wstring& path, bool /*even_read_only: no such attribute here*/) {
+bool delete_file(const FilePath& path, bool /*even_read_only: no such attribute here*/) {
   std::error_code ec;
-  const auto p = to_fs_path(path);
+  const auto p = to_fs_path(path.native());
   if (std::filesystem::is_directory(std::filesystem::symlink_status(p, ec))) return false;
   return std::filesystem::remove(p, ec);
 }
 
 // Linux has no share modes: nothing is held, one try decides.
-bool delete_file_waiting(const std::wstring& path) { return delete_file(path); }
+bool delete_file_waiting(const FilePath& path) { return delete_file(path); }
 
-bool move_replacing(const std::wstring& from, const std::wstring& to) {
-  return std::rename(to_fs_path(from).c_str(), to_fs_path(to).c_str()) == 0;
+bool move_replacing(const FilePath& from, const FilePath& to) {
+  return std::rename(to_fs_path(from.native()).c_str(), to_fs_path(to.native()).c_str()) == 0;
 }
 
 bool system_random(std::uint64_t& out) {
@@ -70,27 +73,27 @@ EntryKind kind_of(const std::filesystem::file_status& status) {
 }
 }  // namespace
 
-EntryKind entry_kind(const std::wstring& path) {
+EntryKind entry_kind(const FilePath& path) {
   std::error_code ec;
-  return kind_of(std::filesystem::symlink_status(to_fs_path(path), ec));
+  return kind_of(std::filesystem::symlink_status(to_fs_path(path.native()), ec));
 }
 
-std::vector<FolderEntry> folder_entries(const std::wstring& path) {
+std::vector<FolderEntry> folder_entries(const FilePath& path) {
   std::vector<FolderEntry> entries;
   std::error_code ec;
-  for (std::filesystem::directory_iterator it(to_fs_path(path), ec), end; !ec && it != end; it.increment(ec)) {
+  for (std::filesystem::directory_iterator it(to_fs_path(path.native()), ec), end; !ec && it != end; it.increment(ec)) {
     std::error_code status_ec;
     entries.push_back({utf8_to_wide(it->path().filename().string()), kind_of(it->symlink_status(status_ec))});
   }
   return entries;
 }
 
-bool remove_empty_folder(const std::wstring& path) { return ::rmdir(to_fs_path(path).c_str()) == 0; }
+bool remove_empty_folder(const FilePath& path) { return ::rmdir(to_fs_path(path.native()).c_str()) == 0; }
 
-bool read_whole_file(const std::wstring& path, std::string& out, std::string& why) {
+bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
   why.clear();
   std::error_code ec;
-  const std::filesystem::path p = to_fs_path(path);
+  const std::filesystem::path p = to_fs_path(path.native());
   if (path.empty() || !std::filesystem::exists(p, ec)) return false;
   if (std::filesystem::is_directory(p, ec)) {
     why = "it is a folder";

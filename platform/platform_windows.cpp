@@ -2,8 +2,8 @@
 #include <windows.h>
 #include <bcrypt.h>
 #include <shellapi.h>
+#include <knownfolders.h>
 #include <shlobj.h>
-#include <shlwapi.h>
 
 #include "base/json_text.h"
 #include "base/scoped_handle.h"
@@ -13,29 +13,49 @@ namespace vantrel::platform {
 
 std::filesystem::path to_fs_path(const std::wstring& path) { return std::filesystem::path(path); }
 
-bool held_open_elsewhere(const std::wstring& path) {
-  const HANDLE raw = ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+FilePath file_path(const std::wstring& path) {
+  if (path.empty()) return FilePath();
+  if (path.compare(0, 4, L"\\\\?\\") == 0) return FilePath(path);  // exactly as written
+  std::wstring slashes = path;
+  for (wchar_t& c : slashes) {
+    if (c == L'/') c = L'\\';
+  }
+  // Asked for its size first: no fixed buffer limits the path.
+  std::wstring full(::GetFullPathNameW(slashes.c_str(), 0, nullptr, nullptr), L'\0');
+  const DWORD length = full.empty() ? 0 : ::GetFullPathNameW(slashes.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length == 0 || length >= full.size()) return FilePath();
+  full.resize(length);
+  return FilePath(long_path_form(full));
+}
+
+bool held_open_elsewhere(const FilePath& path) {
+  const HANDLE raw = ::CreateFileW(path.native().c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   const DWORD error = ::GetLastError();
   const win::ScopedHandle file(raw);
   return !file.valid() && error == ERROR_SHARING_VIOLATION;
 }
 
-bool path_exists(const std::wstring& path) { return !path.empty() && ::PathFileExistsW(path.c_str()) != FALSE; }
-
-std::wstring local_app_data_dir() {
-  wchar_t buffer[MAX_PATH] = {};
-  if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, buffer))) return std::wstring();
-  return buffer;
+bool path_exists(const FilePath& path) {
+  return !path.empty() && ::GetFileAttributesW(path.native().c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool delete_file(const std::wstring& path, bool even_read_only) {
-  if (::DeleteFileW(path.c_str())) return true;
+std::wstring local_app_data_dir() {
+  PWSTR folder = nullptr;
+  const HRESULT result = ::SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder);
+  // The folder's text is the caller's to free, also when the call failed.
+  const std::wstring path = SUCCEEDED(result) && folder != nullptr ? folder : L"";
+  ::CoTaskMemFree(folder);
+  return path;
+}
+
+bool delete_file(const FilePath& path, bool even_read_only) {
+  if (::DeleteFileW(path.native().c_str())) return true;
   if (!even_read_only) return false;
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
-  return ::SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
-         ::DeleteFileW(path.c_str());
+  return ::SetFileAttributesW(path.native().c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
+         ::DeleteFileW(path.native().c_str());
 }
 
 namespace {
@@ -44,26 +64,26 @@ namespace {
 // Windows says so when a reader without delete sharing holds the file that a
 // move would replace or a delete would remove, and for a file whose deletion
 // waits for its last reader.
-Attempt attempt_after(DWORD error, const std::wstring& path) {
+Attempt attempt_after(DWORD error, const FilePath& path) {
   if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Attempt::held;
   if (error != ERROR_ACCESS_DENIED) return Attempt::failed;
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
   const DWORD not_a_plain_file = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & not_a_plain_file) == 0 ? Attempt::held
                                                                                         : Attempt::failed;
 }
 }  // namespace
 
-bool delete_file_waiting(const std::wstring& path) {
+bool delete_file_waiting(const FilePath& path) {
   return retry_while_held([&path] {
-    if (::DeleteFileW(path.c_str())) return Attempt::done;
+    if (::DeleteFileW(path.native().c_str())) return Attempt::done;
     return attempt_after(::GetLastError(), path);
   });
 }
 
-bool move_replacing(const std::wstring& from, const std::wstring& to) {
+bool move_replacing(const FilePath& from, const FilePath& to) {
   return retry_while_held([&] {
-    if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (::MoveFileExW(from.native().c_str(), to.native().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Attempt::done;
     }
     return attempt_after(::GetLastError(), to);
@@ -105,22 +125,22 @@ DWORD reparse_tag(const WIN32_FIND_DATAW& data) {
 }
 }  // namespace
 
-EntryKind entry_kind(const std::wstring& path) {
-  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+EntryKind entry_kind(const FilePath& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
     return entry_kind_for(attributes, 0);
   }
   // A reparse point: its tag says whether it leads elsewhere. Listing the
   // path itself gives the entry's own data, the tag among them.
   WIN32_FIND_DATAW data{};
-  const win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW(path.c_str(), &data));
+  const win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW(path.native().c_str(), &data));
   return entry_kind_for(attributes, find.valid() ? reparse_tag(data) : 0);
 }
 
-std::vector<FolderEntry> folder_entries(const std::wstring& path) {
+std::vector<FolderEntry> folder_entries(const FilePath& path) {
   std::vector<FolderEntry> entries;
   WIN32_FIND_DATAW data{};
-  win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW((path + L"\\*").c_str(), &data));
+  win::ScopedResource<HANDLE, FindTraits> find(::FindFirstFileW(path.child(L"*").native().c_str(), &data));
   if (!find.valid()) return entries;
   do {
     const std::wstring name = data.cFileName;
@@ -130,12 +150,12 @@ std::vector<FolderEntry> folder_entries(const std::wstring& path) {
   return entries;
 }
 
-bool remove_empty_folder(const std::wstring& path) { return ::RemoveDirectoryW(path.c_str()) != FALSE; }
+bool remove_empty_folder(const FilePath& path) { return ::RemoveDirectoryW(path.native().c_str()) != FALSE; }
 
 namespace {
 // One try at reading a whole file: 0, or the system's error.
-DWORD read_once(const std::wstring& path, std::string& out) {
-  win::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+DWORD read_once(const FilePath& path, std::string& out) {
+  win::ScopedHandle file(::CreateFileW(path.native().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return ::GetLastError();
   out.clear();
@@ -148,7 +168,7 @@ DWORD read_once(const std::wstring& path, std::string& out) {
 }
 }  // namespace
 
-bool read_whole_file(const std::wstring& path, std::string& out, std::string& why) {
+bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
   why.clear();
   if (path.empty()) return false;
   DWORD error = 0;
@@ -171,7 +191,7 @@ bool read_whole_file(const std::wstring& path, std::string& out, std::string& wh
       why = "another program held it open without sharing, or locked it, for over a second";
       break;
     case ERROR_ACCESS_DENIED: {
-      const DWORD attributes = ::GetFileAttributesW(path.c_str());
+      const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
       const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
       why = folder ? "it is a folder" : "access denied";
       break;
@@ -198,10 +218,19 @@ std::vector<std::wstring> split_arguments(const std::wstring& remainder) {
 }
 
 std::wstring own_folder() {
-  wchar_t module[MAX_PATH] = {};
-  ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-  ::PathRemoveFileSpecW(module);
-  return module;
+  // Grown until the whole path fits: no fixed limit on where the program lies.
+  std::wstring module(512, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, module.data(), static_cast<DWORD>(module.size()));
+    if (length == 0) return std::wstring();
+    if (length < module.size()) {
+      module.resize(length);
+      break;
+    }
+    module.resize(module.size() * 2);
+  }
+  const std::size_t slash = module.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : module.substr(0, slash);
 }
 
 bool total_physical_memory(std::uint64_t& bytes) {

@@ -55,24 +55,49 @@ const std::vector<Category>& categories() {
 }  // namespace
 
 using platform::EntryKind;
+using platform::FilePath;
 
-bool reached_without_links(const std::wstring& profile_root, const std::wstring& path) {
-  // Every folder below the root (which may itself be a link: profiles are
-  // moved to other drives that way) down to the item's parent.
-  for (std::size_t end = path.find(L'\\', profile_root.size() + 1); end != std::wstring::npos;
-       end = path.find(L'\\', end + 1)) {
-    if (platform::entry_kind(path.substr(0, end)) != EntryKind::folder) return false;
+namespace {
+
+// A planned path as the names below the profile folder: "Default\Sessions".
+std::wstring below_root(const std::wstring& profile_root, const std::wstring& path) {
+  std::size_t start = profile_root.size();
+  while (start < path.size() && path[start] == L'\\') ++start;
+  return path.substr(start);
+}
+
+// Whether every folder from `root` down to the parent of `root`\`names` is a
+// real folder (no junction, symbolic link or mount point). The root itself
+// may be a link: profiles are moved to other drives that way.
+bool reached_without_links(const FilePath& root, const std::wstring& names) {
+  for (std::size_t end = names.find(L'\\'); end != std::wstring::npos; end = names.find(L'\\', end + 1)) {
+    if (platform::entry_kind(root.child(names.substr(0, end))) != EntryKind::folder) return false;
   }
   return true;
 }
 
+// Deletes the file or folder at `path` with everything beneath it (see
+// remove_tree in the header).
+void remove_tree_at(const FilePath& path);
+
+}  // namespace
+
+bool reached_without_links(const std::wstring& profile_root, const std::wstring& path) {
+  return reached_without_links(platform::file_path(profile_root), below_root(profile_root, path));
+}
+
 void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals) {
+  // The profile folder is made a file path once; every item below it is
+  // reached by appending the planned names, never made canonical again.
+  const FilePath root = platform::file_path(profile_root);
   for (const Removal& r : removals) {
-    if (!reached_without_links(profile_root, r.path)) continue;
+    const std::wstring names = below_root(profile_root, r.path);
+    if (!reached_without_links(root, names)) continue;
+    const FilePath item = root.child(names);
     if (r.kind == Kind::tree) {
-      remove_tree(r.path);
-    } else if (platform::entry_kind(r.path) != EntryKind::link) {
-      platform::delete_file(r.path);
+      remove_tree_at(item);
+    } else if (platform::entry_kind(item) != EntryKind::link) {
+      platform::delete_file(item);
     }
   }
 }
@@ -120,11 +145,13 @@ namespace {
 
 // Visits everything beneath `folder`, children before the folder that holds
 // them, with a stack of its own: a hostile, deeply nested tree cannot exhaust
-// the thread's stack. Links are reported to `entry` but never entered.
+// the thread's stack. Links are reported to `entry` but never entered. Each
+// entry is addressed by exactly the name its folder's listing gave: a folder
+// "x." is "x.", never the "x" (perhaps a link) beside it.
 template <typename Entry, typename FolderDone>
-void walk_tree(const std::wstring& folder, Entry entry, FolderDone folder_done) {
+void walk_tree(const FilePath& folder, Entry entry, FolderDone folder_done) {
   struct Pending {
-    std::wstring path;
+    FilePath path;
     bool listed;
   };
   std::vector<Pending> pending{{folder, false}};
@@ -135,9 +162,9 @@ void walk_tree(const std::wstring& folder, Entry entry, FolderDone folder_done) 
       continue;
     }
     pending.back().listed = true;
-    const std::wstring current = pending.back().path;
+    const FilePath current = pending.back().path;
     for (const platform::FolderEntry& e : platform::folder_entries(current)) {
-      const std::wstring path = current + L"\\" + e.name;
+      const FilePath path = current.child(e.name);
       if (e.kind == EntryKind::folder) {
         pending.push_back({path, false});
       } else {
@@ -147,9 +174,7 @@ void walk_tree(const std::wstring& folder, Entry entry, FolderDone folder_done) 
   }
 }
 
-}  // namespace
-
-void remove_tree(const std::wstring& path) {
+void remove_tree_at(const FilePath& path) {
   // Links are left alone, and so is the folder that holds one: no removal
   // call is certain to take only the link (Wine treats a linked folder as the
   // folder it points to).
@@ -158,17 +183,24 @@ void remove_tree(const std::wstring& path) {
   if (kind != EntryKind::folder) return;
   walk_tree(
       path,
-      [](const std::wstring& entry, EntryKind entry_kind) {
+      [](const FilePath& entry, EntryKind entry_kind) {
         if (entry_kind == EntryKind::file) platform::delete_file(entry, true);
       },
-      [](const std::wstring& folder) { platform::remove_empty_folder(folder); });
+      [](const FilePath& folder) { platform::remove_empty_folder(folder); });
 }
+
+}  // namespace
+
+void remove_tree(const std::wstring& path) { remove_tree_at(platform::file_path(path)); }
 
 RemovalPreview preview_removals(const std::wstring& profile_root, const std::vector<Removal>& removals) {
   RemovalPreview preview;
+  const FilePath root = platform::file_path(profile_root);
   for (const Removal& r : removals) {
-    if (!reached_without_links(profile_root, r.path)) continue;
-    const EntryKind kind = platform::entry_kind(r.path);
+    const std::wstring names = below_root(profile_root, r.path);
+    if (!reached_without_links(root, names)) continue;
+    const FilePath item = root.child(names);
+    const EntryKind kind = platform::entry_kind(item);
     if (kind == EntryKind::link) preview.kept_links.push_back(r.path);
     // A file removal of a folder fails; a tree removal takes what is not a link.
     if (kind == EntryKind::file || (kind == EntryKind::folder && r.kind == Kind::tree)) {
@@ -176,11 +208,11 @@ RemovalPreview preview_removals(const std::wstring& profile_root, const std::vec
     }
     if (kind != EntryKind::folder || r.kind != Kind::tree) continue;
     walk_tree(
-        r.path,
-        [&preview](const std::wstring& entry, EntryKind entry_kind) {
-          if (entry_kind == EntryKind::link) preview.kept_links.push_back(entry);
+        item,
+        [&preview](const FilePath& entry, EntryKind entry_kind) {
+          if (entry_kind == EntryKind::link) preview.kept_links.push_back(entry.shown());
         },
-        [](const std::wstring&) {});
+        [](const FilePath&) {});
   }
   return preview;
 }

@@ -64,7 +64,7 @@ with open(os.path.join(ROOT, 'CMakeLists.txt'), encoding='utf-8') as f:
 portable = set(re.search(r'add_library\(vantrel_core STATIC([^)]*)\)', cmake).group(1).split())
 units = [os.path.relpath(os.path.join(base, n), ROOT) for folder in allowed
          for base, _, names in os.walk(os.path.join(ROOT, folder)) for n in names if n.endswith(('.h', '.cpp'))]
-windows_headers = {'windows.h', 'shlwapi.h', 'shlobj.h', 'bcrypt.h', 'shellapi.h'}
+windows_headers = {'windows.h', 'shlwapi.h', 'shlobj.h', 'bcrypt.h', 'shellapi.h', 'knownfolders.h'}
 includes = {}
 for unit in units:
     with open(os.path.join(ROOT, unit), encoding='utf-8') as f:

@@ -49,7 +49,8 @@ std::wstring load_webgl_profile_switches(const std::string& profile_name, const 
   if (profile_name.empty()) return std::wstring();
   std::string catalogue;
   std::string why;
-  if (!platform::read_whole_file(launcher_dir + L"\\orlisk-webgl-profiles.json", catalogue, why)) return std::wstring();
+  const platform::FilePath path = platform::file_path(launcher_dir).child(L"orlisk-webgl-profiles.json");
+  if (!platform::read_whole_file(path, catalogue, why)) return std::wstring();
   return render_webgl_switches(parse_webgl_profile(catalogue, profile_name));
 }
 

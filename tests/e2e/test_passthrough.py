@@ -165,6 +165,25 @@ class ProfileHygiene(unittest.TestCase):
         self.assertEqual([os.path.exists(os.path.join(f, '.orlisk-launcher-result.json')) for f in (s.profile, other)],
                          [True, False])
 
+    def test_names_ending_in_a_dot_or_a_blank(self):
+        # A folder "x." (and "y ") beside links "x", "y" to a folder outside:
+        # Win32's path rules drop that dot or blank and would reach the link.
+        # Names ending so are cleaned like any other; the links stay.
+        s = Sandbox(self)
+        outside = os.path.join(s.root, 'outside')
+        make_tree(outside, ['keep/k'])
+        for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
+            make_tree(os.path.join(s.profile, *folder.split('/')), ['x./inner/f', 'y /g', 'z.', 'w '])
+            for link in ('x', 'y'):
+                os.symlink(os.path.join(outside, 'keep'), os.path.join(s.profile, *folder.split('/'), link))
+        make_tree(s.profile, ['Default/GPUCache/a./b', 'Default/GPUCache/c /d', 'Default/GPUCache/e.'])
+        s.start_engine('{"start-page":"https://x.example/","granular-storage-reset":{"indexeddb":true,'
+                       '"service_workers":true,"shader_cache":true}}')
+        self.assertEqual(present(outside, ['keep/k']), {'keep/k'})
+        for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
+            self.assertEqual(sorted(os.listdir(os.path.join(s.profile, *folder.split('/')))), ['x', 'y'])
+        self.assertFalse(os.path.exists(os.path.join(s.profile, 'Default', 'GPUCache')))
+
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)
         make_tree(s.root, ['Default/Last Session', 'Default/Cookies'])

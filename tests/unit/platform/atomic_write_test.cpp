@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/text_encoding.h"
 #include "platform/platform.h"
 #include "support/temp_dir.h"
 
@@ -36,6 +37,31 @@ TEST(RetryWhileHeld, WaitsOnlyForHolds) {
       EXPECT_TRUE(tries >= 2 && tries <= 4) << tries;  // about 120 ms of 50 ms pauses
     }
   }
+}
+
+// A path from outside is made absolute once and prefixed, so no later call
+// renames it; names below it are appended exactly as listed.
+TEST(FilePath, OneWayToAFile) {
+  const std::pair<std::wstring, std::wstring> prefixed[] = {
+      {L"C:\\p\\x", L"\\\\?\\C:\\p\\x"}, {L"\\\\srv\\share\\x", L"\\\\?\\UNC\\srv\\share\\x"},
+      {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x."}, {L"\\\\.\\pipe\\p", L"\\\\.\\pipe\\p"},
+  };
+  for (const auto& [full, form] : prefixed) EXPECT_EQ(long_path_form(full), form);
+  EXPECT_EQ(file_path(L"C:\\p").child(L"x.").child(L"y ").shown(), L"C:\\p\\x.\\y ");
+  EXPECT_EQ(file_path(L"\\\\?\\C:\\p\\").child(L"x").native(), L"\\\\?\\C:\\p\\x");
+  EXPECT_TRUE(file_path(L"").child(L"x").empty());
+#ifdef _WIN32
+  // Made canonical once, by the system's rules, whatever the length.
+  const std::wstring here = std::filesystem::current_path().wstring();
+  const std::wstring deep(300, L'd');
+  const std::pair<std::wstring, std::wstring> outside[] = {
+      {L"C:/p/q", L"\\\\?\\C:\\p\\q"}, {L"C:\\p\\..\\q", L"\\\\?\\C:\\q"},
+      {L"rel\\x", L"\\\\?\\" + here + L"\\rel\\x"}, {L"C:\\p\\x.", L"\\\\?\\C:\\p\\x"},
+      {L"C:\\p\\y ", L"\\\\?\\C:\\p\\y"}, {L"\\\\?\\C:\\p\\..\\x.", L"\\\\?\\C:\\p\\..\\x."},
+      {L"\\\\srv\\sh\\a\\..\\b", L"\\\\?\\UNC\\srv\\sh\\b"}, {L"C:\\" + deep, L"\\\\?\\C:\\" + deep},
+  };
+  for (const auto& [path, native] : outside) EXPECT_EQ(file_path(path).native(), native) << wide_to_utf8(path);
+#endif
 }
 
 // Only reparse points known to keep their data in place (cloud files above
@@ -71,7 +97,8 @@ TEST(AtomicWrite, PlantsAtTheDrawnNamesAreNeitherWrittenThroughNorInTheWay) {
   namespace fs = std::filesystem;
   using vantrel::testing::read_file;
   using vantrel::testing::write_file;
-  EXPECT_EQ(temporary_name_for(L"C:\\p\\r.json", 0xABCDEF0123456789u), L"C:\\p\\r.json.abcdef0123456789.tmp");
+  EXPECT_EQ(temporary_name_for(file_path(L"C:\\p\\r.json"), 0xABCDEF0123456789u).shown(),
+            L"C:\\p\\r.json.abcdef0123456789.tmp");
   // (what is planted, the names drawn in turn, whether the record is written, the draws)
   const std::tuple<std::string, std::vector<std::uint64_t>, bool, std::size_t> cases[] = {
       {"file", {1, 2}, true, 2},  {"folder", {1, 2}, true, 2}, {"read-only", {1, 2}, true, 2},
@@ -80,10 +107,10 @@ TEST(AtomicWrite, PlantsAtTheDrawnNamesAreNeitherWrittenThroughNorInTheWay) {
   };
   for (const auto& [plant, names, written, draws] : cases) {
     TempDir dir;
-    const std::wstring target = dir.wide() + L"\\record.json";
+    const FilePath target = file_path(dir.wide() + L"\\record.json");
     const fs::path outside = dir.fs() / "outside";
     const fs::path record = dir.fs() / "record.json";
-    const fs::path first = vantrel::testing::fs_path(temporary_name_for(target, names[0]));
+    const fs::path first = vantrel::testing::fs_path(temporary_name_for(target, names[0]).shown());
     write_file(outside, "theirs");
     if (plant == "file" || plant == "read-only") write_file(first, "stale");
     if (plant == "read-only") fs::permissions(first, fs::perms::owner_read);
@@ -109,8 +136,8 @@ TEST(AtomicWrite, PlantsAtTheDrawnNamesAreNeitherWrittenThroughNorInTheWay) {
 // part does not stop the record, and two draws differ.
 TEST(AtomicWrite, TheSystemsNamesAreUnpredictable) {
   TempDir dir;
-  const std::wstring target = dir.wide() + L"\\record.json";
-  std::filesystem::create_directory(vantrel::testing::fs_path(temporary_name_for(target, 0)));
+  const FilePath target = file_path(dir.wide() + L"\\record.json");
+  std::filesystem::create_directory(vantrel::testing::fs_path(temporary_name_for(target, 0).shown()));
   ASSERT_TRUE(write_file_atomic(target, "new"));
   EXPECT_EQ(vantrel::testing::read_file(dir.fs() / "record.json"), "new");
   std::uint64_t a = 0;
