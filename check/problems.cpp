@@ -4,6 +4,7 @@
 #include "base/text_encoding.h"
 #include "check/check_command_line.h"
 #include "check/check_report.h"
+#include "launcher/engine_command_line.h"
 
 namespace vantrel {
 
@@ -107,6 +108,13 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
     add("webgl_profile_not_found", "warning", "webgl-profile",
         "the catalogue beside the launcher (orlisk-webgl-profiles.json) has no usable profile " +
             quoted(o.webgl_profile) + ": the Engine starts without WebGL switches");
+  }
+  const std::size_t longest = longest_engine_command_line(in.engine_path, in.pass_through, in.plan, in.host);
+  if (longest > ENGINE_COMMAND_LINE_LIMIT) {
+    add("command_line_too_long", "error", "",
+        "the Engine's command line would be " + std::to_string(longest) +
+            " characters long; Windows allows at most 32,766: the launcher starts nothing (exit code 1); shorten the "
+            "start page or the overlay's values");
   }
   for (const std::wstring& arg : in.args) {
     const std::string option = misspelt_check_option(arg);

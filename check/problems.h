@@ -25,6 +25,7 @@ struct Problem {
 //   proxy_scheme_not_socks5   warning  socks5h://, SOCKS5:// and the like: no discovery
 //   storage_category_ignored  warning  a category set to anything but true or false
 //   webgl_profile_not_found   warning  the catalogue beside the launcher has no such profile
+//   command_line_too_long     error    the Engine's command line would pass Windows' limit: nothing starts
 //   check_option_misspelt     warning  an argument like --jsn, passed on to the Engine
 std::vector<Problem> check_problems(const CheckInputs& in);
 

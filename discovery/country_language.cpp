@@ -54,4 +54,15 @@ LanguagePair lookup_country_language(const std::string& country_code) {
   return {"en-US", "en-US,en;q=0.9"};
 }
 
+LanguagePair longest_country_language() {
+  LanguagePair longest = lookup_country_language("");
+  for (const CountryLanguageRow& row : kRows) {
+    if (longest.language_tag.size() < std::string(row.language_tag).size()) longest.language_tag = row.language_tag;
+    if (longest.accept_language.size() < std::string(row.accept_language).size()) {
+      longest.accept_language = row.accept_language;
+    }
+  }
+  return longest;
+}
+
 }  // namespace vantrel

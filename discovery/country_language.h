@@ -21,4 +21,8 @@ struct LanguagePair {
 // trimming); "en-US" / "en-US,en;q=0.9" when none does.
 LanguagePair lookup_country_language(const std::string& country_code);
 
+// The longest language tag and the longest Accept-Language value that
+// lookup_country_language can give (each the longest of its own column).
+LanguagePair longest_country_language();
+
 }  // namespace vantrel

@@ -87,12 +87,12 @@ bool is_ipv6_address(const std::string& text) {
 }
 
 bool is_usable_ip(const std::string& candidate) {
-  if (candidate.size() < 7 || candidate.size() > 45) return false;
+  if (candidate.size() < 7 || candidate.size() > MAX_IP_LENGTH) return false;
   return is_ipv4_address(candidate) || is_ipv6_address(candidate);
 }
 
 bool is_time_zone_name(const std::string& text) {
-  if (text.empty() || text.size() > 64) return false;
+  if (text.empty() || text.size() > MAX_TIME_ZONE_LENGTH) return false;
   for (const char c : text) {
     const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '/' || c == '_' ||
                     c == '+' || c == '-';

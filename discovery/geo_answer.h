@@ -19,7 +19,13 @@ namespace vantrel {
 // range. A value that fails its check is treated as absent (empty).
 std::string extract_egress_ip(const std::string& output, ProbeResult& result);
 
-// The candidate is 7 to 45 bytes long and a valid IPv4 or IPv6 address.
+// The longest value of each kind that the checks below let through: what
+// discovery may add to the Engine's command line is bounded by them.
+inline constexpr std::size_t MAX_IP_LENGTH = 45;
+inline constexpr std::size_t MAX_TIME_ZONE_LENGTH = 64;
+inline constexpr std::size_t MAX_COORDINATE_LENGTH = 25;  // "-" 3 digits "." 20 digits
+
+// The candidate is 7 to MAX_IP_LENGTH bytes long and a valid IPv4 or IPv6 address.
 bool is_usable_ip(const std::string& candidate);
 
 // Syntax checks used above, exposed for tests.

@@ -2,6 +2,8 @@
 
 #include "base/argument_quote.h"
 #include "base/text_encoding.h"
+#include "discovery/country_language.h"
+#include "discovery/geo_answer.h"
 
 namespace vantrel {
 
@@ -78,6 +80,31 @@ std::wstring engine_command_line(const std::wstring& engine_path, const std::wst
                                  const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
                                  const HostFigures& host) {
   return join_arguments(engine_command_line_parts(engine_path, pass_through_args, plan, form, outcome, host));
+}
+
+std::size_t longest_engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
+                                        const LaunchPlan& plan, const HostFigures& host) {
+  DiscoveryOutcome longest;
+  if (plan.path == StartPath::discovery) {
+    const PersonaOverlay& o = plan.overlay;
+    const LanguagePair language = longest_country_language();
+    const auto fill = [&o](Added value, std::string& field, std::string text) {
+      if (launcher_adds(o, value)) field = std::move(text);
+    };
+    fill(Added::webrtc_public_ip, longest.webrtc_public_ip, std::string(MAX_IP_LENGTH, '0'));
+    fill(Added::timezone_override, longest.timezone_override, std::string(MAX_TIME_ZONE_LENGTH, 'Z'));
+    fill(Added::lang, longest.lang, language.language_tag);
+    fill(Added::accept_language, longest.accept_language, language.accept_language);
+    fill(Added::geo_lat, longest.geo_lat, std::string(MAX_COORDINATE_LENGTH, '9'));
+    fill(Added::geo_lng, longest.geo_lng, std::string(MAX_COORDINATE_LENGTH, '9'));
+  }
+  const SwitchForm form = plan.path == StartPath::discovery ? SwitchForm::discovery : SwitchForm::passthrough;
+  return engine_command_line(engine_path, pass_through_args, plan, form, longest, host).size();
+}
+
+std::wstring command_line_too_long_text(std::size_t length) {
+  return L"The Engine's command line would be " + std::to_wstring(length) +
+         L" characters long; Windows allows at most 32,766. Shorten the start page or the overlay's values.";
 }
 
 std::wstring join_arguments(const std::vector<std::wstring>& parts) {

@@ -48,6 +48,23 @@ std::wstring engine_command_line(const std::wstring& engine_path, const std::wst
                                  const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
                                  const HostFigures& host);
 
+// Process creation takes at most 32,767 UTF-16 units with the terminating
+// NUL: the longest Engine command line that can be started.
+inline constexpr std::size_t ENGINE_COMMAND_LINE_LIMIT = 32766;
+
+// The longest the Engine's command line of this start can be, counted
+// before anything is done for it: a passthrough start's own line; on a
+// discovery start the discovery form with every value that discovery may
+// add for this overlay at its longest (an address, a time zone name,
+// coordinates, a language: each bounded), which no other form of the start
+// exceeds.
+std::size_t longest_engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
+                                        const LaunchPlan& plan, const HostFigures& host);
+
+// The message box's text for a start refused because its command line would
+// be `length` characters long.
+std::wstring command_line_too_long_text(std::size_t length);
+
 // The page the Engine opens first: "chrome://version" when `start_page` is
 // empty, else the page as one argument quoted so that it comes back
 // unchanged. A page that does not begin with an ASCII letter (every absolute

@@ -35,6 +35,7 @@ struct Run {
   std::wstring engine_path;
   std::wstring pass_through_args;
   LaunchPlan plan;
+  HostFigures host;
 
   void write_result(RunStatus status, std::uint64_t elapsed_ms, ErrorCode error, const std::string& message,
                     const DiscoveryOutcome& outcome) const {
@@ -49,8 +50,7 @@ struct Run {
   // Starts the Engine; when the system refuses, says so instead of reporting
   // a start that never happened.
   ExitCode start(SwitchForm form, const DiscoveryOutcome& outcome) const {
-    const std::wstring line = engine_command_line(engine_path, pass_through_args, plan, form, outcome,
-                                                  query_host_figures(plan.overlay));
+    const std::wstring line = engine_command_line(engine_path, pass_through_args, plan, form, outcome, host);
     unsigned long error = 0;
     if (launch_engine(engine_path, line, &error)) return ExitCode::started;
     const std::wstring text = engine_start_failure_text(engine_path, error);
@@ -86,7 +86,7 @@ void run_message_loop() {
 
 ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   const std::wstring launcher_dir = platform::own_folder();
-  Run run{engine_path_for(launcher_dir), command_line != nullptr ? command_line : L"", {}};
+  Run run{engine_path_for(launcher_dir), command_line != nullptr ? command_line : L"", {}, {}};
   if (!platform::path_exists(platform::file_path(run.engine_path))) {
     const std::wstring text = L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.";
     ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
@@ -95,6 +95,16 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   // Read from the very text passed on to the Engine: what is cleaned and
   // recorded is the profile the Engine opens.
   run.plan = plan_launch(platform::split_arguments(run.pass_through_args), launcher_dir);
+  // A start whose Engine command line could be too long for Windows is not
+  // begun: counted now, with every value discovery may add at its longest,
+  // before the window, the cleaning and the records. So the host figures are
+  // asked for here, before cleaning.
+  run.host = query_host_figures(run.plan.overlay);
+  const std::size_t longest = longest_engine_command_line(run.engine_path, run.pass_through_args, run.plan, run.host);
+  if (longest > ENGINE_COMMAND_LINE_LIMIT) {
+    ::MessageBoxW(nullptr, command_line_too_long_text(longest).c_str(), kCaption, MB_ICONERROR);
+    return ExitCode::not_begun;
+  }
 
   if (run.plan.path == StartPath::passthrough) {
     const DiscoveryOutcome nothing;

@@ -6,7 +6,7 @@ import struct
 import time
 import unittest
 
-from sandbox import CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, host_switches, strict_json
+from sandbox import CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, host_switches, make_tree, present, strict_json
 from wine import BUILD, STAND_IN, Xvfb, win_path, wine
 
 
@@ -40,6 +40,22 @@ class MissingOrBrokenEngine(unittest.TestCase):
         self.assertEqual((box['caption'], code), ('Vantrel', 1))
         self.assertRegex(box['text'], r'^Engine could not be started:\n%s\n\n.+ \(error \d+\)$'
                          % s.engine_win.replace('\\', r'\\'))
+
+
+    def test_a_command_line_too_long_for_windows_begins_nothing(self):
+        # A start page of 40,000 characters (someone else's overlay): nothing
+        # cleaned, no record, no Engine, and the box says so; the check too.
+        s = Sandbox(self)
+        make_tree(s.profile, ['Default/Last Session'])
+        s.write_overlay('{"start-page":"https://x.example/%s"}' % ('a' * 40000))
+        report = s.check_report([s.profile_arg])[0]
+        self.assertEqual([p['code'] for p in report['problems']], ['command_line_too_long'])
+        box, code = dismiss_message_box(s, Xvfb.shared())
+        self.assertEqual((box, code), ({'caption': 'Vantrel', 'text': "The Engine's command line would be %d characters "
+                                        "long; Windows allows at most 32,766. Shorten the start page or the overlay's "
+                                        "values." % len(report['engine_command_line'])}, 1))
+        self.assertEqual((s.record(), present(s.profile, ['Default/Last Session']), s.received(timeout=3)),
+                         (None, {'Default/Last Session'}, None))
 
 
 class PassThrough(unittest.TestCase):

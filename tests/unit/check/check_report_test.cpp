@@ -137,6 +137,7 @@ TEST(Problems, OneCodeEach) {
       {R"({"proxy-server":"socks5h://h:1","granular-storage-reset":{"cookies":"true","cache_storage":true}})",
        "proxy_scheme_not_socks5 proxy-server|storage_category_ignored granular-storage-reset"},
       {R"({"webgl-profile":"nv"})", "webgl_profile_not_found webgl-profile"},
+      {"{\"start-page\":\"https://x/" + std::string(32700, 'a') + "\"}", "command_line_too_long"},
   };
   for (const auto& [overlay, expected] : cases) {
     CheckInputs in;

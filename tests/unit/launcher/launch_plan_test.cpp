@@ -47,6 +47,26 @@ TEST(EngineSwitches, PassthroughAndDegradedForms) {
             L"\"e\"" + fixed + L" \"https://a b/\"");
 }
 
+// Windows starts a command line of at most 32,766 characters; a discovery
+// start counts what discovery may add at its longest, before it begins.
+TEST(EngineCommandLine, LongestAndTheLimit) {
+  LaunchPlan plan;
+  plan.overlay = parse_persona_overlay(R"({"speech-voices":1,"start-page":"https://a/"})");
+  const std::size_t base = engine_command_line(L"e", L"", plan, SwitchForm::passthrough, {}, HostFigures{}).size();
+  for (const std::size_t beyond : {0, 1}) {
+    plan.overlay.start_page = "https://a/" + std::string(ENGINE_COMMAND_LINE_LIMIT - base + beyond, 'x');
+    EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), ENGINE_COMMAND_LINE_LIMIT + beyond);
+  }
+  // An address of 45, a time zone of 64, coordinates of 25 characters, the
+  // table's longest language tag (5) and Accept-Language value (32).
+  plan.overlay = parse_persona_overlay(R"({"proxy-server":"socks5://h:1","auto-geo":true,"auto-lang":true,)"
+                                       R"("auto-timezone":true,"webrtc-no-leak":true,"speech-voices":1})");
+  plan.path = StartPath::discovery;
+  EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), 511u);
+  plan.overlay.auto_geo = false;  // no coordinates asked for: " --geo-lat=" and so on, 2 x (11 + 25) + 19 fewer
+  EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), 511u - 91u);
+}
+
 TEST(EngineSwitches, DiscoveryForm) {
   DiscoveryOutcome d;
   d.webrtc_public_ip = "203.0.113.5";
