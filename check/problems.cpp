@@ -52,6 +52,10 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
   const PersonaOverlay& o = in.plan.overlay;
   const auto add = [&out](const char* code, const char* severity, const std::string& setting,
                           const std::string& message) { out.push_back({code, severity, setting, message}); };
+  if (in.plan.overlay_too_large) {
+    add("overlay_too_large", "error", "",
+        "the overlay is too large to read in this machine's memory: the launcher starts nothing (exit code 1)");
+  }
   if (in.plan.overlay_read) {
     if (looks_utf16(text)) {
       add("overlay_not_utf8", "error", "",

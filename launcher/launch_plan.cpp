@@ -1,5 +1,7 @@
 #include "launcher/launch_plan.h"
 
+#include <new>
+
 #include "launcher/host_hardware.h"
 #include "overlay/overlay_file.h"
 #include "platform/platform.h"
@@ -32,10 +34,20 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
   plan.launcher_dir = launcher_dir;
   plan.user_data_dir = user_data_dir_from_args(args);
   plan.overlay_path = locate_overlay_file(plan.user_data_dir);
-  plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable);
-  if (!plan.overlay_read) plan.overlay_text.clear();
-  plan.overlay = parse_persona_overlay(plan.overlay_text);
-  plan.listing = build_overlay_listing(plan.overlay_text);
+  try {
+    plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable);
+    if (!plan.overlay_read) plan.overlay_text.clear();
+    plan.overlay = parse_persona_overlay(plan.overlay_text);
+  } catch (const std::bad_alloc&) {
+    plan.overlay_unreadable = platform::TOO_LARGE_TO_HOLD;
+  }
+  if (plan.overlay_unreadable == platform::TOO_LARGE_TO_HOLD) {
+    plan.overlay_too_large = true;
+    plan.overlay_read = false;
+    plan.overlay_text.clear();
+    plan.overlay = PersonaOverlay();
+    return plan;
+  }
   plan.path = choose_start_path(plan.overlay);
   plan.profile_in_use =
       !plan.user_data_dir.empty() && platform::held_open_elsewhere(platform::file_path(plan.user_data_dir).child(L"lockfile"));

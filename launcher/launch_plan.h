@@ -28,8 +28,10 @@ struct LaunchPlan {
   bool overlay_read = false;   // the file could be read
   std::string overlay_unreadable;  // why a file that exists could not be read, or empty
   std::string overlay_text;
+  // The overlay could not be held or read in memory: the launcher starts
+  // nothing (its defaults would drop a "block").
+  bool overlay_too_large = false;
   PersonaOverlay overlay;
-  OverlayListing listing;
   StartPath path = StartPath::passthrough;
   // A running Engine holds the profile's "lockfile": nothing is removed from under it.
   bool profile_in_use = false;
@@ -38,7 +40,9 @@ struct LaunchPlan {
 };
 
 // The plan for a start with these arguments (after the program name) from a
-// launcher in `launcher_dir`. Reads the overlay and the WebGL catalogue.
+// launcher in `launcher_dir`. Reads the overlay and the WebGL catalogue. When
+// memory runs out reading the overlay, overlay_too_large is set and the plan
+// is otherwise empty.
 LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir);
 
 // Discovery runs when the overlay asks for a value that only the egress can

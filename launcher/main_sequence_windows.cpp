@@ -95,6 +95,12 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   // Read from the very text passed on to the Engine: what is cleaned and
   // recorded is the profile the Engine opens.
   run.plan = plan_launch(platform::split_arguments(run.pass_through_args), launcher_dir);
+  if (run.plan.overlay_too_large) {
+    const std::wstring text = L"The persona overlay is too large to read:\n" + run.plan.overlay_path +
+                              L"\n\nNothing was started or cleaned.";
+    ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
+    return ExitCode::not_begun;
+  }
   // A start whose Engine command line could be too long for Windows is not
   // begun: counted now, with every value discovery may add at its longest,
   // before the window, the cleaning and the records. So the host figures are
@@ -118,7 +124,7 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   const auto outcome = std::make_shared<DiscoveryOutcome>();
   {
     const std::unique_ptr<ProgressWindow> window =
-        ProgressWindow::create(instance, make_progress_listings(run.plan.listing));
+        ProgressWindow::create(instance, make_progress_listings(build_overlay_listing(run.plan.overlay_text)));
     if (!window) return run.degraded("CreateProgressDialog returned null; spawned engine without discovery");
     ::ShowWindow(window->handle(), SW_SHOW);
     ::UpdateWindow(window->handle());
@@ -160,7 +166,15 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
 }  // namespace
 
 int run_launcher(void* instance, const wchar_t* command_line) {
-  return static_cast<int>(run(static_cast<HINSTANCE>(instance), command_line));
+  try {
+    return static_cast<int>(run(static_cast<HINSTANCE>(instance), command_line));
+  } catch (const std::bad_alloc&) {
+    // Memory ran out (an overlay of millions of members on a small machine):
+    // said, not a crash with an undocumented exit code.
+    ::MessageBoxW(nullptr, L"The persona overlay is too large to read.\n\nNothing was started.", kCaption,
+                  MB_ICONERROR);
+    return static_cast<int>(ExitCode::not_begun);
+  }
 }
 
 }  // namespace vantrel

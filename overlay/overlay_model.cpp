@@ -86,23 +86,68 @@ PersonaOverlay parse_persona_overlay(const std::string& text) {
   return o;
 }
 
+namespace {
+
+// The first LISTED_ROWS_KEPT entries in (key, file order) order, kept as a
+// heap whose top is the last of them; and how many were offered.
+class FirstByKey {
+ public:
+  void offer(const std::string& key, const std::string& value) {
+    ++count_;
+    const auto before = [](const Kept& a, const Kept& b) {
+      return a.entry.key < b.entry.key || (a.entry.key == b.entry.key && a.order < b.order);
+    };
+    if (kept_.size() == LISTED_ROWS_KEPT) {
+      if (!(key < kept_.front().entry.key)) return;
+      std::pop_heap(kept_.begin(), kept_.end(), before);
+      kept_.pop_back();
+    }
+    kept_.push_back({{key, value}, count_});
+    std::push_heap(kept_.begin(), kept_.end(), before);
+  }
+  // The kept entries in file order (the listing sorts them by key).
+  std::vector<OverlayEntry> entries() {
+    std::sort(kept_.begin(), kept_.end(), [](const Kept& a, const Kept& b) { return a.order < b.order; });
+    std::vector<OverlayEntry> out;
+    for (Kept& k : kept_) out.push_back(std::move(k.entry));
+    return out;
+  }
+  std::size_t count() const { return count_; }
+
+ private:
+  struct Kept {
+    OverlayEntry entry;
+    std::size_t order;
+  };
+  std::vector<Kept> kept_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace
+
 OverlayListing build_overlay_listing(const std::string& text) {
   OverlayListing listing;
   if (text.empty()) return listing;
   std::string switch_object;
+  FirstByKey overrides;
   for_each_member(text, [&](const std::string& key, const std::string& value) {
     if (key.empty() || key[0] == '_') return;
     if (key == "chrome-command-line") {
       if (!value.empty() && value[0] == '{') switch_object = value;
       return;
     }
-    if (is_enabled_value(value)) listing.overrides.push_back({key, value});
+    if (is_enabled_value(value)) overrides.offer(key, value);
   });
+  FirstByKey switches;
   if (!switch_object.empty()) {
     for_each_member(switch_object, [&](const std::string& key, const std::string& value) {
-      if (!key.empty() && is_enabled_value(value)) listing.raw_switches.push_back({key, value});
+      if (!key.empty() && is_enabled_value(value)) switches.offer(key, value);
     });
   }
+  listing.overrides = overrides.entries();
+  listing.override_count = overrides.count();
+  listing.raw_switches = switches.entries();
+  listing.raw_switch_count = switches.count();
   return listing;
 }
 

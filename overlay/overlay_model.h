@@ -92,9 +92,15 @@ struct OverlayEntry {
   std::string value;
 };
 
+// The most rows of one listing that a window can show: it is at most 80 % of
+// the screen high, 16 pixels a row.
+inline constexpr std::size_t LISTED_ROWS_KEPT = 1000;
+
 struct OverlayListing {
-  std::vector<OverlayEntry> overrides;     // listed top-level members
-  std::vector<OverlayEntry> raw_switches;  // listed "chrome-command-line" members
+  std::vector<OverlayEntry> overrides;     // listed top-level members, the first LISTED_ROWS_KEPT by key
+  std::vector<OverlayEntry> raw_switches;  // listed "chrome-command-line" members, the same
+  std::size_t override_count = 0;          // how many members each listing has in all
+  std::size_t raw_switch_count = 0;
 };
 
 // Reads the settings from the overlay text, row by row of
@@ -103,8 +109,11 @@ PersonaOverlay parse_persona_overlay(const std::string& text);
 
 // The listing of the file's members for display: top-level members (without
 // "chrome-command-line" and names starting with '_') and the members of the
-// last top-level "chrome-command-line" object, each kept when
-// is_enabled_value holds for its raw value.
+// last top-level "chrome-command-line" object, each listed when
+// is_enabled_value holds for its raw value. Of each listing only the first
+// LISTED_ROWS_KEPT members by key (byte-wise, equal keys in file order) are
+// kept, with the true count beside them: an overlay of millions of members
+// costs no more than a window can show. Built only for a window.
 OverlayListing build_overlay_listing(const std::string& text);
 
 // A setting reads true only for exactly "true" or "1".

@@ -64,6 +64,9 @@ std::filesystem::path to_fs_path(const std::wstring& path);
 // is no such file.
 bool read_whole_file(const FilePath& path, std::string& out, std::string& why);
 
+// read_whole_file's `why` for a file too large to hold in memory.
+inline constexpr const char* TOO_LARGE_TO_HOLD = "it is too large to hold in memory";
+
 // Whether another program holds the file at `path` open so that it may be
 // neither written nor deleted meanwhile (a running Chromium-based Engine holds
 // its profile's "lockfile" so, sharing only reading). Asks for delete access

@@ -107,7 +107,7 @@ bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
     if (in.is_open() && !in.bad()) return true;
     why = "it cannot be read";
   } catch (const std::exception&) {
-    why = "it is too large to hold in memory";
+    why = TOO_LARGE_TO_HOLD;
   }
   return false;
 }

@@ -179,7 +179,7 @@ bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
       return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Attempt::held : Attempt::failed;
     });
   } catch (const std::bad_alloc&) {
-    why = "it is too large to hold in memory";
+    why = TOO_LARGE_TO_HOLD;
     return false;
   }
   switch (error) {

@@ -73,7 +73,8 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
 }
 
 ProgressListings make_progress_listings(const OverlayListing& listing) {
-  return {format_listing_rows(listing.overrides), format_listing_rows(listing.raw_switches)};
+  return {format_listing_rows(listing.overrides), format_listing_rows(listing.raw_switches), listing.override_count,
+          listing.raw_switch_count};
 }
 
 int progress_window_height(std::size_t override_rows, std::size_t switch_rows, int screen_height) {

@@ -37,6 +37,8 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries);
 struct ProgressListings {
   std::vector<ListingRow> active_override_rows;  // "Active overrides"
   std::vector<ListingRow> raw_switch_rows;       // "Raw Chromium switches"
+  std::size_t active_override_count = 0;         // the members in all, for the headings' "(N)"
+  std::size_t raw_switch_count = 0;
 };
 ProgressListings make_progress_listings(const OverlayListing& listing);
 

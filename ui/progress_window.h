@@ -58,7 +58,7 @@ class ProgressWindow {
   explicit ProgressWindow(ProgressListings listings);
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   void paint(HDC dc, const RECT& client) const;
-  void paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vector<ListingRow>& rows,
+  void paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vector<ListingRow>& rows, std::size_t count,
                              int bottom) const;
 
   ProgressFonts fonts_;

@@ -76,8 +76,8 @@ std::unique_ptr<ProgressWindow> ProgressWindow::create(HINSTANCE instance, Progr
 
   const int screen_width = ::GetSystemMetrics(SM_CXSCREEN);
   const int screen_height = ::GetSystemMetrics(SM_CYSCREEN);
-  const int height = progress_window_height(self->listings_.active_override_rows.size(),
-                                            self->listings_.raw_switch_rows.size(), screen_height);
+  const int height = progress_window_height(self->listings_.active_override_count,
+                                            self->listings_.raw_switch_count, screen_height);
   // The procedure takes the object from the creation parameter (WM_NCCREATE).
   self->window_ = ::CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, kClassName, L"Preparing Vantrel\x2026",
                                     WS_CAPTION | WS_SYSMENU, (screen_width - kWidth) / 2,
@@ -102,13 +102,13 @@ void ProgressWindow::connect(WorkerHooks& hooks) const {
 }
 
 void ProgressWindow::paint_listing_section(int& y, HDC dc, const wchar_t* title, const std::vector<ListingRow>& rows,
-                                           int bottom) const {
-  wchar_t heading[96];
-  std::swprintf(heading, 96, L"%ls (%d)", title, static_cast<int>(rows.size()));
+                                           std::size_t count, int bottom) const {
+  // "Title (N)", N counting every member, also those beyond the rows kept.
+  const std::wstring heading = (std::wstring(title) + L" (" + std::to_wstring(count) + L")").substr(0, 95);
   {
     win::ScopedSelect font(dc, fonts_.small.get());
     ::SetTextColor(dc, kSecondaryText);
-    draw(dc, heading, 16, y, 444, y + 18, kFlagsLeft);
+    draw(dc, heading.c_str(), 16, y, 444, y + 18, kFlagsLeft);
   }
   y += 18;
   win::ScopedSelect font(dc, fonts_.mono.get());
@@ -162,11 +162,13 @@ void ProgressWindow::paint(HDC dc, const RECT& client) const {
   if (listings_.active_override_rows.empty() && listings_.raw_switch_rows.empty()) return;
   y += 12;
   if (!listings_.active_override_rows.empty()) {
-    paint_listing_section(y, dc, L"Active overrides", listings_.active_override_rows, client.bottom);
+    paint_listing_section(y, dc, L"Active overrides", listings_.active_override_rows,
+                          listings_.active_override_count, client.bottom);
   }
   if (listings_.raw_switch_rows.empty()) return;
   if (!listings_.active_override_rows.empty()) y += 6;
-  paint_listing_section(y, dc, L"Raw Chromium switches", listings_.raw_switch_rows, client.bottom);
+  paint_listing_section(y, dc, L"Raw Chromium switches", listings_.raw_switch_rows, listings_.raw_switch_count,
+                        client.bottom);
 }
 
 LRESULT CALLBACK ProgressWindow::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

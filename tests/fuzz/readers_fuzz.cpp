@@ -28,9 +28,8 @@ void overlay(const std::string& text) {
   plan.overlay_read = true;
   plan.overlay_text = text;
   plan.overlay = parse_persona_overlay(text);
-  plan.listing = build_overlay_listing(text);
   plan.path = choose_start_path(plan.overlay);
-  make_progress_listings(plan.listing);
+  make_progress_listings(build_overlay_listing(text));
   const HostFigures host{L"8", L"4"};
   const DiscoveryOutcome outcome;
   for (SwitchForm form : {SwitchForm::passthrough, SwitchForm::discovery, SwitchForm::degraded}) {

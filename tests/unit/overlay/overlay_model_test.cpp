@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 
 #include "overlay/overlay_file.h"
@@ -84,6 +86,21 @@ TEST(OverlayListing, WhatIsListed) {
   for (const auto& e : l.raw_switches) listed += " " + e.key + "=" + e.value;
   EXPECT_EQ(listed, "auto-lang=true lang=\"de-DE\" | _x=true --b=1");
   EXPECT_EQ(parse_persona_overlay(text).proxy_server, "socks5://one:1");
+  // Of a huge overlay only the rows a window can show are kept (the first by
+  // key, equal keys in file order), the count is exact.
+  std::string huge = "{";
+  for (std::size_t i = LISTED_ROWS_KEPT + 500; i-- > 0;) huge += "\"k" + std::to_string(100000 + i) + "\":" + std::to_string(i + 1) + ",";
+  huge += R"("k100000":"again","chrome-command-line":{"--s":1}})";
+  const OverlayListing big = build_overlay_listing(huge);
+  ASSERT_EQ(big.overrides.size(), LISTED_ROWS_KEPT);
+  EXPECT_EQ(big.override_count, LISTED_ROWS_KEPT + 501);
+  EXPECT_EQ(big.raw_switch_count, 1u);
+  std::vector<std::string> first;
+  for (const auto& e : big.overrides) first.push_back(e.key + "=" + e.value);
+  std::sort(first.begin(), first.end());
+  EXPECT_EQ(first.front(), "k100000=\"again\"");
+  EXPECT_EQ(first[1], "k100000=1");
+  EXPECT_EQ(first.back(), "k100998=999");
 }
 
 TEST(OverlayFile, Location) {
