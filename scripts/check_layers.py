@@ -84,6 +84,20 @@ for unit in units:
         problems.append('%s: CMakeLists.txt must build %s' % (
             unit, 'it on one system only' if unit in portable else 'it in vantrel_core on every system'))
 
+# Every file call in Windows code takes a FilePath (its native()), the one form that no later call renames and
+# no 260-character limit cuts: a plain string path there is refused.
+FILE_CALLS = r'\b(CreateFileW|DeleteFileW|RemoveDirectoryW|GetFileAttributesW|SetFileAttributesW|FindFirstFileW|' \
+             r'MoveFileExW|CreateDirectoryW)\(\s*([^,;]*)'
+for unit in units:
+    if not unit.endswith('_windows.cpp'):
+        continue
+    with open(os.path.join(ROOT, unit), encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            for call, first in re.findall(FILE_CALLS, line):
+                if '.native()' not in first:
+                    problems.append('%s:%d: %s takes a path that is not a FilePath (%s)' % (unit, number, call,
+                                                                                          first.strip()))
+
 for p in problems:
     print(p)
 print('%d passed, %d failed' % (0 if problems else 1, 1 if problems else 0))
