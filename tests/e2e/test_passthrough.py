@@ -193,19 +193,3 @@ class ProfileHygiene(unittest.TestCase):
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode, 0)
         self.assertIsNotNone(s.received())
         self.assertEqual(len(present(s.root, ['Default/Last Session', 'Default/Cookies'])), 2)
-
-    def test_links_in_a_shared_profile_are_not_followed(self):
-        # Wine shows a Unix symbolic link to a folder as a reparse point, as
-        # Windows shows a junction: one as a removed item, one inside a
-        # removed folder, one on the way to a removed file.
-        s = Sandbox(self)
-        outside = os.path.join(s.root, 'other-browser')
-        theirs = ['Network/Cookies', 'Shader/z', 'keep/k']
-        make_tree(outside, theirs)
-        make_tree(s.profile, ['Default/Cookies', 'Default/Sessions/mine'])
-        for link, target in (('Default/Network', 'Network'), ('ShaderCache', 'Shader'), ('Default/Sessions/l', 'keep')):
-            os.symlink(os.path.join(outside, target), os.path.join(s.profile, *link.split('/')))
-        s.start_engine('{"close-previous-tabs":true,"granular-storage-reset":{"all":true}}')
-        self.assertEqual(present(outside, theirs), set(theirs))
-        self.assertEqual(present(s.profile, ['Default/Cookies', 'Default/Sessions/mine']), set())
-        self.assertTrue(os.path.islink(os.path.join(s.profile, 'ShaderCache')))  # links stay
