@@ -103,8 +103,9 @@ class Release(unittest.TestCase):
             f.write(data)
         done = release(self.clones[1], '--verify', name, cwd=keys)
         self.assertEqual(done.returncode, 1, done.stdout[-500:])
-        self.assertIn(b'\ndifferent: ' + keys.encode() + b'/vantrel\\x0a.exe without its signature is not the vantrel.exe',
+        self.assertIn(b'different: ' + keys.encode() + b'/vantrel\\x0a.exe without its signature is not the vantrel.exe',
                       done.stdout)
+        self.assertNotIn(b'\n.exe', done.stdout)  # the name's line break printed no line of its own
 
     def test_executables_a_release_refuses(self):
         with open(os.path.join(self.out, 'vantrel.exe'), 'rb') as f:
