@@ -73,7 +73,7 @@ inline constexpr const char* TOO_LARGE_TO_HOLD = "it is too large to hold in mem
 // and writes nothing. False when the file is missing or free.
 bool held_open_elsewhere(const FilePath& path);
 
-// Whether a file or a directory exists at `path` (PathFileExistsW).
+// Whether a file or a directory exists at `path`.
 bool path_exists(const FilePath& path);
 
 // The current user's local (not roaming) application-data folder
