@@ -161,3 +161,10 @@ class Release(unittest.TestCase):
             conforms(doc, kind)
             kinds.append(kind)
         self.assertTrue({'check-report', 'error-record', 'result-record', 'command-line'} <= set(kinds), kinds)
+        # A record that contradicts itself, or a time stamp in other digits, is refused.
+        record = next(json.loads(b) for b in blocks if '"status"' in b and 'check_version' not in b)
+        for change in ({'status': 'passthrough', 'error_code': 'PROXY_BLOCKED'}, {'status': 'blocked', 'error_code': ''},
+                       {'status': 'ok', 'error_code': 'DIALOG_INIT_FAILED'}, {'status': 'degraded', 'error_code': ''},
+                       {'ts': '\u0662\u0660\u0662\u0666-12-06T10:50:14Z'}):
+            with self.subTest(change=change), self.assertRaises(Exception):
+                conforms(dict(record, **change), 'result-record')
