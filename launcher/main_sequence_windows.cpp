@@ -26,6 +26,15 @@ namespace {
 
 constexpr const wchar_t* kCaption = L"Vantrel";
 
+// The box for an overlay too large to read in memory (its path when known):
+// nothing is started, never with the defaults, which would drop a "block".
+ExitCode overlay_too_large(const std::wstring& path) {
+  const std::wstring text = L"The persona overlay is too large to read" + (path.empty() ? L"." : L":\n" + path) +
+                            L"\n\nNothing was started.";
+  ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
+  return ExitCode::not_begun;
+}
+
 DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
   return {o.ip, o.timezone, o.country_code, o.geo_lat, o.geo_lng, o.lang, o.accept_language, o.provider};
 }
@@ -95,12 +104,7 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   // Read from the very text passed on to the Engine: what is cleaned and
   // recorded is the profile the Engine opens.
   run.plan = plan_launch(platform::split_arguments(run.pass_through_args), launcher_dir);
-  if (run.plan.overlay_too_large) {
-    const std::wstring text = L"The persona overlay is too large to read:\n" + run.plan.overlay_path +
-                              L"\n\nNothing was started or cleaned.";
-    ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
-    return ExitCode::not_begun;
-  }
+  if (run.plan.overlay_too_large) return overlay_too_large(run.plan.overlay_path);
   // A start whose Engine command line could be too long for Windows is not
   // begun: counted now, with every value discovery may add at its longest,
   // before the window, the cleaning and the records. So the host figures are
@@ -169,11 +173,9 @@ int run_launcher(void* instance, const wchar_t* command_line) {
   try {
     return static_cast<int>(run(static_cast<HINSTANCE>(instance), command_line));
   } catch (const std::bad_alloc&) {
-    // Memory ran out (an overlay of millions of members on a small machine):
-    // said, not a crash with an undocumented exit code.
-    ::MessageBoxW(nullptr, L"The persona overlay is too large to read.\n\nNothing was started.", kCaption,
-                  MB_ICONERROR);
-    return static_cast<int>(ExitCode::not_begun);
+    // Memory ran out elsewhere (the window's listing of a huge overlay on a
+    // small machine): said, not a crash with an undocumented exit code.
+    return static_cast<int>(overlay_too_large(L""));
   }
 }
 

@@ -35,6 +35,15 @@ bool write_file_atomic(const FilePath& target, const std::string& content, const
 // The number of temporary names a write tries before it gives up.
 inline constexpr int TEMPORARY_NAMES_TRIED = 4;
 
+// How one try at creating a new file under a name went.
+enum class Created { yes, name_taken, failed };
+
+// Draws temporary names for `target` until `create` makes a new file under
+// one: the name it made, or empty when `draw` or `create` failed or
+// TEMPORARY_NAMES_TRIED names were taken. (Each system's write shares it.)
+FilePath create_temporary(const FilePath& target, const RandomSource& draw,
+                          const std::function<Created(const FilePath& temp)>& create);
+
 // "<target>.<the 16 hex digits of `random`>.tmp".
 FilePath temporary_name_for(const FilePath& target, std::uint64_t random);
 

@@ -9,18 +9,13 @@
 namespace vantrel::platform {
 
 bool write_file_atomic(const FilePath& target, const std::string& content, const RandomSource& draw) {
-  FilePath temp_path;
-  std::string temp;
   int fd = -1;
-  for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && fd < 0; ++tries) {
-    std::uint64_t random = 0;
-    if (!draw(random)) return false;
-    temp_path = temporary_name_for(target, random);
-    temp = to_fs_path(temp_path.native()).string();
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
+  const FilePath temp_path = create_temporary(target, draw, [&fd](const FilePath& name) {
+    fd = ::open(to_fs_path(name.native()).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    return fd >= 0 ? Created::yes : errno == EEXIST ? Created::name_taken : Created::failed;
+  });
+  if (temp_path.empty()) return false;
+  const std::string temp = to_fs_path(temp_path.native()).string();
   std::size_t done = 0;
   while (done < content.size()) {
     const ssize_t n = ::write(fd, content.data() + done, content.size() - done);

@@ -11,20 +11,17 @@ bool write_file_atomic(const FilePath& target, const std::string& content, const
   if (content.size() > MAXDWORD) return false;
   // CREATE_NEW: whatever already stands under a name (a link above all) is
   // never opened; a name that is taken makes the write draw another.
-  FilePath temp;
   win::ScopedHandle file;
-  for (int tries = 0; tries < TEMPORARY_NAMES_TRIED && !file.valid(); ++tries) {
-    std::uint64_t random = 0;
-    if (!draw(random)) return false;
-    temp = temporary_name_for(target, random);
-    file.reset(::CreateFileW(temp.native().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  const FilePath temp = create_temporary(target, draw, [&file](const FilePath& name) {
+    file.reset(::CreateFileW(name.native().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     const DWORD error = ::GetLastError();
-    if (!file.valid() && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) {
-      return false;
-    }
-  }
-  if (!file.valid()) return false;
+    if (file.valid()) return Created::yes;
+    // A folder under the name answers "access denied".
+    const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
+    return taken ? Created::name_taken : Created::failed;
+  });
+  if (temp.empty()) return false;
   DWORD written = 0;
   const DWORD size = static_cast<DWORD>(content.size());
   const bool wrote = ::WriteFile(file.get(), content.data(), size, &written, nullptr) && written == size;

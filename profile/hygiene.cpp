@@ -66,36 +66,34 @@ std::wstring below_root(const std::wstring& profile_root, const std::wstring& pa
   return path.substr(start);
 }
 
-// Whether every folder from `root` down to the parent of `root`\`names` is a
-// real folder (no junction, symbolic link or mount point). The root itself
-// may be a link: profiles are moved to other drives that way.
-bool reached_without_links(const FilePath& root, const std::wstring& names) {
+// The planned removal `r` as a FilePath: `root` (the profile folder, made a
+// file path once) with the planned names appended, never made canonical
+// again. Empty when a folder on the way down to it is not a real folder (a
+// junction, symbolic link or mount point); the root itself may be a link:
+// profiles are moved to other drives that way.
+FilePath reached_without_links(const FilePath& root, const std::wstring& profile_root, const Removal& r) {
+  const std::wstring names = below_root(profile_root, r.path);
   for (std::size_t end = names.find(L'\\'); end != std::wstring::npos; end = names.find(L'\\', end + 1)) {
-    if (platform::entry_kind(root.child(names.substr(0, end))) != EntryKind::folder) return false;
+    if (platform::entry_kind(root.child(names.substr(0, end))) != EntryKind::folder) return FilePath();
   }
-  return true;
+  return root.child(names);
 }
 
-// Deletes the file or folder at `path` with everything beneath it (see
-// remove_tree in the header).
-void remove_tree_at(const FilePath& path);
+// Deletes the file or folder at `path` with everything beneath it,
+// permanently, without any window; nothing there, nothing done. What cannot
+// be deleted stays. A link at `path` or inside the folder stays, and so do
+// the folders that hold it.
+void remove_tree(const FilePath& path);
 
 }  // namespace
 
-bool reached_without_links(const std::wstring& profile_root, const std::wstring& path) {
-  return reached_without_links(platform::file_path(profile_root), below_root(profile_root, path));
-}
-
 void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals) {
-  // The profile folder is made a file path once; every item below it is
-  // reached by appending the planned names, never made canonical again.
   const FilePath root = platform::file_path(profile_root);
   for (const Removal& r : removals) {
-    const std::wstring names = below_root(profile_root, r.path);
-    if (!reached_without_links(root, names)) continue;
-    const FilePath item = root.child(names);
+    const FilePath item = reached_without_links(root, profile_root, r);
+    if (item.empty()) continue;
     if (r.kind == Kind::tree) {
-      remove_tree_at(item);
+      remove_tree(item);
     } else if (platform::entry_kind(item) != EntryKind::link) {
       platform::delete_file(item);
     }
@@ -174,7 +172,7 @@ void walk_tree(const FilePath& folder, Entry entry, FolderDone folder_done) {
   }
 }
 
-void remove_tree_at(const FilePath& path) {
+void remove_tree(const FilePath& path) {
   // Links are left alone, and so is the folder that holds one: no removal
   // call is certain to take only the link (Wine treats a linked folder as the
   // folder it points to).
@@ -191,15 +189,12 @@ void remove_tree_at(const FilePath& path) {
 
 }  // namespace
 
-void remove_tree(const std::wstring& path) { remove_tree_at(platform::file_path(path)); }
-
 RemovalPreview preview_removals(const std::wstring& profile_root, const std::vector<Removal>& removals) {
   RemovalPreview preview;
   const FilePath root = platform::file_path(profile_root);
   for (const Removal& r : removals) {
-    const std::wstring names = below_root(profile_root, r.path);
-    if (!reached_without_links(root, names)) continue;
-    const FilePath item = root.child(names);
+    const FilePath item = reached_without_links(root, profile_root, r);
+    if (item.empty()) continue;
     const EntryKind kind = platform::entry_kind(item);
     if (kind == EntryKind::link) preview.kept_links.push_back(r.path);
     // A file removal of a folder fails; a tree removal takes what is not a link.

@@ -49,14 +49,4 @@ RemovalPreview preview_removals(const std::wstring& profile_root, const std::vec
 // beneath it. A removal reached through a link is skipped, and links stay.
 void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals);
 
-// Whether the removal at `path`, under `profile_root`, reaches it through real
-// folders only (no junction, symbolic link or mount point on the way).
-bool reached_without_links(const std::wstring& profile_root, const std::wstring& path);
-
-// Deletes the file or folder at the full `path` with everything beneath it,
-// permanently (not to the recycle bin), without any window; does nothing when
-// nothing is there. What cannot be deleted stays. A link at `path` or inside
-// the folder stays, and so do the folders that hold it.
-void remove_tree(const std::wstring& path);
-
 }  // namespace vantrel
