@@ -306,4 +306,38 @@ bool is_enabled_value(const std::string& raw) {
   return !(inner == "false" || inner == "0" || inner == "off" || inner == "no");
 }
 
+bool read_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw) {
+  bool found = false;
+  for_each_member("{" + text.substr(at, 65536), [&](const std::string& k, const std::string& r) {
+    if (found) return;
+    key = k;
+    raw = r;
+    found = true;
+  });
+  return found;
+}
+
+std::string raw_value_text(const std::string& raw, bool* is_string) {
+  const bool string = raw.size() >= 2 && raw.front() == '"' && raw.back() == '"';
+  if (is_string != nullptr) *is_string = string;
+  return string ? unescape_json_string(raw.substr(1, raw.size() - 2)) : raw;
+}
+
+int nesting_depth(const std::string& text, std::size_t pos) {
+  int depth = 0;
+  for (std::size_t i = 0; i < pos && i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      const std::size_t end = find_string_end(text, i + 1);
+      if (end == std::string::npos || end >= pos) break;
+      i = end;
+    } else if (c == '{' || c == '[') {
+      ++depth;
+    } else if (c == '}' || c == ']') {
+      --depth;
+    }
+  }
+  return depth;
+}
+
 }  // namespace vantrel

@@ -63,6 +63,19 @@ std::string extract_switch_proxy(const std::string& text, std::size_t* at = null
 using MemberCallback = std::function<void(const std::string& key, const std::string& raw_value)>;
 void for_each_member(const std::string& text, const MemberCallback& callback, bool escapes_in_keys = true);
 
+// The member whose key's opening quote is at `at` (the first 64 KiB after it
+// read with for_each_member): its raw key and raw value; false when none can
+// be read there.
+bool read_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw);
+
+// A raw member value as text: a string without its quotes and decoded
+// (unescape_json_string), anything else as it is. `is_string` says which.
+std::string raw_value_text(const std::string& raw, bool* is_string = nullptr);
+
+// How deep `pos` stands in nested objects and arrays: 1 for a member of the
+// outermost object (strings skipped, as the readers skip them).
+int nesting_depth(const std::string& text, std::size_t pos);
+
 // Whether a raw member value counts as switched on: false for empty, null,
 // false, 0, "" and the quoted words false/0/off/no in any letter case.
 bool is_enabled_value(const std::string& raw);

@@ -125,4 +125,17 @@ std::string utf16_to_utf8_portable(std::wstring_view wide) {
   return out;
 }
 
+std::size_t first_not_utf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = utf8_sequence_length(text, i);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace vantrel

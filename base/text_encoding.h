@@ -33,4 +33,8 @@ std::string utf16_to_utf8_portable(std::wstring_view wide);
 std::size_t utf8_sequence_length(std::string_view text, std::size_t pos,
                                  std::size_t* invalid_length = nullptr);
 
+// The position of the first byte of `text` that does not begin a valid UTF-8
+// sequence, or npos when all of it is UTF-8.
+std::size_t first_not_utf8(std::string_view text);
+
 }  // namespace vantrel

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/argument_quote.h"
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "platform/platform.h"
 
@@ -21,34 +22,6 @@ bool starts_option(const std::wstring& text, const std::wstring& option) {
 }
 
 }  // namespace
-
-std::size_t edit_distance(const std::string& a, const std::string& b) {
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string nearest(const std::string& name, const std::vector<std::string>& candidates) {
-  std::string best;
-  std::size_t best_distance = 3;  // at most two edits away counts as a typo
-  for (const std::string& c : candidates) {
-    const std::size_t d = edit_distance(name, c);
-    if (d < best_distance) {
-      best = c;
-      best_distance = d;
-    }
-  }
-  return best;
-}
 
 std::string misspelt_check_option(const std::wstring& arg) {
   if (arg.size() < 3 || arg[0] != L'-') return std::string();

@@ -30,12 +30,4 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line);
 // or empty.
 std::string misspelt_check_option(const std::wstring& arg);
 
-// The number of single-byte insertions, deletions and substitutions that turn
-// `a` into `b`.
-std::size_t edit_distance(const std::string& a, const std::string& b);
-
-// The candidate at most two edits from `name` (the nearest, the first of
-// equals), or empty.
-std::string nearest(const std::string& name, const std::vector<std::string>& candidates);
-
 }  // namespace vantrel

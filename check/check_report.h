@@ -1,20 +1,18 @@
 // vantrel-check: what a start with given arguments would do, explained from
-// the launcher's own launch plan. This unit gathers what the report says (the
-// settings as read, the start and why, the Engine command line, the probe,
-// the comparison with the egress, the problems); report_text and report_json
-// render it. Nothing here writes, deletes or starts anything.
+// the launcher's own launch plan and its record of how the overlay was read.
+// This unit computes the report once (make_check_report); report_text and
+// report_json only render it. Nothing here writes, deletes or starts anything.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "check/consistency.h"
 #include "check/problems.h"
 #include "discovery/outcome.h"
 #include "discovery/probe_result.h"
-#include "launcher/engine_command_line.h"
 #include "launcher/launch_plan.h"
 #include "profile/hygiene.h"
 
@@ -25,23 +23,25 @@ namespace vantrel {
 struct ProbeReport {
   bool ran = false;
   std::string not_run_reason;
-  ProbeResult last;  // the last probe's result (error code and message on failure)
-  std::string last_url;  // the endpoint it asked
-  std::shared_ptr<DiscoveryOutcome> outcome;
+  ProbeResult last;       // the last probe's result (error code and message on failure)
+  std::string last_url;   // the endpoint it asked
+  std::shared_ptr<const DiscoveryOutcome> outcome;  // what discovery derived; set when it ran
   bool failed() const { return ran && last.error_code != ErrorCode::none; }
+  // The last probe's message, and the system's word when a Windows call failed.
+  std::string message() const { return last.message + (last.windows_error.empty() ? "" : ": " + last.windows_error); }
   bool succeeded() const { return ran && last.error_code == ErrorCode::none; }
 };
 
-// Everything the report says.
+// What the check looks at for one start.
 struct CheckInputs {
   LaunchPlan plan;
   std::wstring engine_path;
   bool engine_found = false;
-  std::wstring pass_through;
-  std::vector<std::wstring> args;  // the launcher's arguments, split
+  std::wstring pass_through;       // the launcher's arguments as one text, passed on as they are
+  std::vector<std::wstring> args;  // the same, split
   HostFigures host;
   RemovalPreview preview;
-  const ProbeReport* probe = nullptr;  // null without --probe
+  std::optional<ProbeReport> probe;  // none without --probe
 };
 
 // Why --probe asks nothing of this overlay's proxy, or empty when it does
@@ -49,41 +49,34 @@ struct CheckInputs {
 // the overlay fixes are compared with the egress).
 std::string probe_not_run_reason(const PersonaOverlay& overlay);
 
-// One setting as the launcher reads it, with where it came from.
-struct Setting {
+// The check's exit code for one profile.
+enum class CheckExit { reported = 0, probe_failed = 3, mismatch = 4, problem = 5 };
+
+struct UnknownKey {
   std::string key;
-  std::string value_json;  // the value as JSON
-  std::string value_text;  // the value for a person
-  std::string found;       // the member as written, or empty when absent
-  bool nested = false;
-  std::vector<std::string> notes;
+  std::string nearest;  // the key the launcher reads that it is a typo of, or empty
 };
 
-// Every key of the settings table, read as the launcher reads it.
-std::vector<Setting> read_settings(const LaunchPlan& plan);
+// Everything the report of one start says, computed once.
+struct CheckReport {
+  CheckInputs in;
+  std::vector<std::wstring> looked_at;  // where the overlay was looked for, in order
+  std::string start_reason;             // why the start is a passthrough or a discovery start
+  std::vector<SettingRead> settings;    // the launcher's readings, with the check's notes on categories
+  std::vector<UnknownKey> unknown_keys;  // top-level members the launcher does not read ("_" names excepted)
+  // The Engine command line the start passes: exact for a passthrough start,
+  // with <egress-...> marks where discovery derives values; and with the
+  // values a successful probe derived (else empty).
+  std::wstring engine_command_line;
+  std::wstring probed_command_line;
+  std::vector<Problem> problems;
+  std::vector<Comparison> comparisons;  // with the egress, when the probe succeeded
+  // 3 when the probe failed, else 4 when a fixed value contradicts the
+  // egress, else 5 when strict and there is a problem, else 0.
+  CheckExit exit = CheckExit::reported;
+  std::size_t mismatches() const;
+};
 
-// Why the start is a passthrough or a discovery start.
-std::string start_reason(const PersonaOverlay& overlay, StartPath path);
-
-// Where the overlay was looked for, in order.
-std::vector<std::wstring> looked_at(const LaunchPlan& plan);
-
-// The Engine command line the start passes: exact for a passthrough start;
-// for a discovery start with the derived values as <egress-...> marks (or,
-// with `outcome`, the values a probe derived).
-std::wstring checked_engine_command_line(const CheckInputs& in, const DiscoveryOutcome* outcome = nullptr);
-
-// The top-level members of the overlay that the launcher does not read (names
-// beginning with "_" excepted), each with the nearest key it reads when one
-// is close (a typo), else empty.
-std::vector<std::pair<std::string, std::string>> unknown_overlay_keys(const std::string& overlay_text);
-
-// The comparisons with the egress when the probe succeeded, else none.
-std::vector<Comparison> egress_comparisons(const CheckInputs& in);
-
-// The check's exit code for one profile: 3 when the probe failed, else 4 when
-// a fixed value contradicts the egress, else 5 when `strict` and there is a
-// problem, else 0.
-int check_exit_code(const CheckInputs& in, bool strict);
+CheckReport make_check_report(CheckInputs in, bool strict);
 
 }  // namespace vantrel

@@ -39,37 +39,29 @@ bool read_number(const std::string& text, double limit, double& out) {
   return std::fabs(out) <= limit;
 }
 
-// The value at the occurrence of `key` whose presence the launcher tests
-// (the first named; for a non-empty string reading, the first such string);
-// false when there is none.
-bool fixed_value(const std::string& text, const OverlaySetting& s, std::string& value, bool* is_string = nullptr) {
-  std::size_t at = std::string::npos;
-  if (s.reading == Reading::nonempty_string) {
-    extract_string_field(text, s.key, &at);
-  } else {
-    const std::vector<std::size_t> positions = key_positions(text, s.key);
-    if (!positions.empty()) at = positions.front();
-  }
-  if (at == std::string::npos) return false;
-  value = member_value_at(text, at, is_string);
+// The value as written where the launcher read the key (a string decoded);
+// false when the key is not named.
+bool fixed_value(const SettingRead& r, std::string& value, bool* is_string = nullptr) {
+  if (r.at == std::string::npos) return false;
+  value = raw_value_text(r.raw, is_string);
   return true;
 }
 
-// The row of the presence key that gives `value`.
-const OverlaySetting& row_giving(Added value) {
-  for (const OverlaySetting& s : overlay_settings()) {
-    if (s.gives == value) return s;
+// The reading of the presence key that gives `value`.
+const SettingRead& read_giving(const std::vector<SettingRead>& readings, Added value) {
+  for (const SettingRead& r : readings) {
+    if (r.setting->gives == value) return r;
   }
-  return overlay_settings().front();
+  return readings.front();
 }
 
-Comparison compare_position(const std::string& text, const ProbeResult& egress) {
+Comparison compare_position(const std::vector<SettingRead>& readings, const ProbeResult& egress) {
   Comparison c;
   c.setting = "geo-lat/geo-lng";
   std::string lat_text;
   std::string lng_text;
-  fixed_value(text, row_giving(Added::geo_lat), lat_text);
-  fixed_value(text, row_giving(Added::geo_lng), lng_text);
+  fixed_value(read_giving(readings, Added::geo_lat), lat_text);
+  fixed_value(read_giving(readings, Added::geo_lng), lng_text);
   c.overlay_value = lat_text + "," + lng_text;
   c.egress_value = egress.geo_lat.empty() || egress.geo_lng.empty() ? "" : egress.geo_lat + "," + egress.geo_lng;
   c.verdict = Verdict::note;
@@ -109,26 +101,6 @@ const char* verdict_text(Verdict verdict) {
   return "";
 }
 
-bool raw_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw) {
-  bool found = false;
-  for_each_member("{" + text.substr(at, 65536), [&](const std::string& k, const std::string& r) {
-    if (found) return;
-    key = k;
-    raw = r;
-    found = true;
-  });
-  return found;
-}
-
-std::string member_value_at(const std::string& text, std::size_t at, bool* is_string) {
-  std::string key;
-  std::string value;
-  raw_member_at(text, at, key, value);
-  const bool string = value.size() >= 2 && value.front() == '"' && value.back() == '"';
-  if (is_string != nullptr) *is_string = string;
-  return string ? unescape_json_string(value.substr(1, value.size() - 2)) : value;
-}
-
 double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
   const double radians = 3.14159265358979323846 / 180.0;
   const double dlat = (lat2 - lat1) * radians;
@@ -138,17 +110,19 @@ double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
   return 2 * 6371.0088 * std::asin(std::sqrt(std::fmin(1.0, h)));
 }
 
-std::vector<Comparison> compare_with_egress(const std::string& text, const PersonaOverlay& o, const ProbeResult& egress) {
+std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const PersonaOverlay& o,
+                                            const ProbeResult& egress) {
   std::vector<Comparison> out;
   const LanguagePair derived = lookup_country_language(egress.country_code);
   bool position_done = false;
-  for (const OverlaySetting& s : overlay_settings()) {
+  for (const SettingRead& r : readings) {
+    const OverlaySetting& s = *r.setting;
     std::string value;
     bool is_string = false;
     // The values derived from the egress; the host's figures have nothing to compare with.
     const bool egress_derived = s.gives != Added::none && s.gives != Added::device_memory &&
                                 s.gives != Added::hardware_concurrency && s.gives != Added::speech_voices;
-    if (!egress_derived || !(o.*s.flag) || !fixed_value(text, s, value, &is_string)) continue;
+    if (!egress_derived || !(o.*s.flag) || !fixed_value(r, value, &is_string)) continue;
     Comparison c;
     c.setting = s.key;
     c.overlay_value = value;
@@ -202,7 +176,7 @@ std::vector<Comparison> compare_with_egress(const std::string& text, const Perso
           c.verdict = Verdict::note;
           c.message = std::string("only ") + s.key + " is named: no position to compare";
         } else {
-          c = compare_position(text, egress);
+          c = compare_position(readings, egress);
         }
         break;
       default:

@@ -28,11 +28,11 @@ struct Comparison {
 inline constexpr double MISMATCH_DISTANCE_KM = 1000.0;
 
 // The comparisons for every value the overlay fixes itself (a presence key
-// that the launcher finds named, its value read at the occurrence the launcher
-// finds first) against the egress a successful probe found (`egress`: ip,
-// country_code, timezone, geo_lat, geo_lng). Values that cannot be compared
-// give a note, never a guess.
-std::vector<Comparison> compare_with_egress(const std::string& overlay_text, const PersonaOverlay& overlay,
+// that the launcher finds named, its value as written where the launcher read
+// it: `readings`, one per row of the settings table) against the egress a
+// successful probe found (`egress`: ip, country_code, timezone, geo_lat,
+// geo_lng). Values that cannot be compared give a note, never a guess.
+std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const PersonaOverlay& overlay,
                                             const ProbeResult& egress);
 
 // Great-circle distance in km between two positions in degrees (mean Earth
@@ -44,15 +44,5 @@ std::string ascii_lower(std::string s);
 
 // "agrees", "note" or "mismatch".
 const char* verdict_text(Verdict verdict);
-
-// The member whose key's opening quote is at `at` (the first 64 KiB after it
-// read with the overlay listing's member walk): its raw key and raw value;
-// false when none can be read there.
-bool raw_member_at(const std::string& text, std::size_t at, std::string& key, std::string& raw);
-
-// The value of the member whose key's opening quote is at `at`, read with the
-// launcher's readers: a string decoded, anything else raw. `is_string` says
-// which it was.
-std::string member_value_at(const std::string& text, std::size_t at, bool* is_string = nullptr);
 
 }  // namespace vantrel

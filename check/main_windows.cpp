@@ -58,8 +58,8 @@ ProbeReport probe(const LaunchPlan& plan) {
   report.not_run_reason = probe_not_run_reason(plan.overlay);
   if (!report.not_run_reason.empty()) return report;
   report.ran = true;
-  report.outcome = std::make_shared<DiscoveryOutcome>();
-  DiscoveryContext context{plan.overlay, L"", default_endpoints(), system_worker_hooks(), report.outcome};
+  const auto outcome = std::make_shared<DiscoveryOutcome>();
+  DiscoveryContext context{plan.overlay, L"", default_endpoints(), system_worker_hooks(), outcome};
   const auto real_probe = context.hooks.probe;
   context.hooks.probe = [&report, real_probe](const std::string& proxy, const std::string& url) {
     report.last = real_probe(proxy, url);
@@ -69,18 +69,14 @@ ProbeReport probe(const LaunchPlan& plan) {
   context.hooks.report = [](const DiscoveryReport&) {};
   context.hooks.cancelled = [] { return false; };
   run_discovery(context);
+  report.outcome = outcome;
   return report;
 }
 
-
-// Everything the report of one start says, the probe's result included.
-struct Checked {
+// The report of one start with these arguments.
+CheckReport check_start(const std::vector<std::wstring>& args, const std::wstring& pass_through,
+                        const CheckCommandLine& command) {
   CheckInputs in;
-  ProbeReport probed;
-};
-
-void check_start(Checked& c, const std::vector<std::wstring>& args, const std::wstring& pass_through, bool probing) {
-  CheckInputs& in = c.in;
   in.plan = plan_launch(args, platform::own_folder());
   in.engine_path = engine_path_for(in.plan.launcher_dir);
   in.engine_found = platform::path_exists(platform::file_path(in.engine_path));
@@ -88,10 +84,8 @@ void check_start(Checked& c, const std::vector<std::wstring>& args, const std::w
   in.args = args;
   in.host = query_host_figures(in.plan.overlay);
   in.preview = preview_removals(in.plan.user_data_dir, in.plan.removals);
-  if (probing) {
-    c.probed = probe(in.plan);
-    in.probe = &c.probed;
-  }
+  if (command.probe) in.probe = probe(in.plan);
+  return make_check_report(std::move(in), command.strict);
 }
 
 // Every profile of the store, probes at most four at a time, the reports in
@@ -110,16 +104,15 @@ int check_store(const CheckCommandLine& command) {
       profiles.size(), 4,
       [&](std::size_t i) {
         const std::wstring arg = L"--user-data-dir=" + profiles[i];
-        Checked c;
-        check_start(c, {arg}, arg.find_first_of(L" \t\"") == std::wstring::npos ? arg : quote_windows_argument(arg),
-                    command.probe);
+        const CheckReport report = check_start(
+            {arg}, arg.find_first_of(L" \t\"") == std::wstring::npos ? arg : quote_windows_argument(arg), command);
         StoreResult& r = results[i];
         r.name = wide_to_utf8(profiles[i].substr(profiles[i].rfind(L'\\') + 1));
-        r.exit_code = check_exit_code(c.in, command.strict);
-        r.probe_failed = c.probed.failed();
-        r.mismatch = r.exit_code == 4;
-        r.problems = check_problems(c.in).size();
-        return command.json ? check_report_json(c.in) : check_store_block_text(r.name, c.in);
+        r.exit_code = static_cast<int>(report.exit);
+        r.probe_failed = report.in.probe && report.in.probe->failed();
+        r.mismatch = report.mismatches() > 0;
+        r.problems = report.problems.size();
+        return command.json ? check_report_json(report) : check_store_block_text(r.name, report);
       },
       [](const std::string& report) { print(STD_OUTPUT_HANDLE, report); });
   if (!command.json) print(STD_OUTPUT_HANDLE, "\n" + visible_text(store_summary_text(results)) + "\n");
@@ -141,8 +134,7 @@ int wmain() {
     return 0;
   }
   if (!command.profiles.empty()) return check_store(command);
-  Checked c;
-  check_start(c, command.args, command.pass_through, command.probe);
-  print(STD_OUTPUT_HANDLE, command.json ? check_report_json(c.in) : check_report_text(c.in));
-  return check_exit_code(c.in, command.strict);
+  const CheckReport report = check_start(command.args, command.pass_through, command);
+  print(STD_OUTPUT_HANDLE, command.json ? check_report_json(report) : check_report_text(report));
+  return static_cast<int>(report.exit);
 }

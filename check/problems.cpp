@@ -1,6 +1,7 @@
 #include "check/problems.h"
 
 #include "base/json_extract.h"
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_command_line.h"
 #include "check/check_report.h"
@@ -61,35 +62,35 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
       add("overlay_not_utf8", "error", "",
           "the overlay is UTF-16 text: the launcher reads UTF-8 and finds no setting, so every setting keeps its "
           "default; save it as UTF-8");
-    } else if (!incomplete_reason(text).empty()) {
-      add("overlay_incomplete", "error", "", incomplete_reason(text));
+    } else {
+      if (in.plan.overlay_not_utf8_at != std::string::npos) {
+        add("overlay_not_utf8", "error", "",
+            "the overlay is not UTF-8: the byte at offset " + std::to_string(in.plan.overlay_not_utf8_at) +
+                " of the file begins no UTF-8 character (it was saved in another encoding, such as a Windows code "
+                "page); the launcher reads the bytes as UTF-8, so values may break or change; save it as UTF-8");
+      }
+      if (!incomplete_reason(text).empty()) add("overlay_incomplete", "error", "", incomplete_reason(text));
     }
   }
-  for (const OverlaySetting& s : overlay_settings()) {
-    const std::vector<std::size_t> positions = key_positions(text, s.key);
-    if (s.reading == Reading::presence && !positions.empty()) {
+  for (const SettingRead& r : in.plan.readings) {
+    const OverlaySetting& s = *r.setting;
+    if (s.reading == Reading::presence && r.at != std::string::npos) {
       bool is_string = false;
-      const std::string value = member_value_at(text, positions.front(), &is_string);
+      const std::string value = raw_value_text(r.raw, &is_string);
       if (value == "null" || (is_string && value.empty())) {
         add("presence_without_value", "warning", s.key,
             quoted(s.key) + " is named with " + (is_string ? "\"\"" : "null") +
                 ": that still stops the value the launcher would add, and gives the Engine none");
       }
     }
-    std::string read;
-    if (s.text != nullptr) {
-      read = o.*s.text;
-    } else if (s.reading == Reading::nonempty_string || s.reading == Reading::choice) {
-      read = extract_string_field(text, s.key);
-    }
+    const std::string& read = r.string_read;
     if (holds_unicode_escape(read)) {
       add("unicode_escape_kept", "warning", s.key,
           "the launcher keeps \\u escapes as written, so " + quoted(read) +
               " is used literally; write the characters themselves (the file is UTF-8)");
     }
     if (s.reading == Reading::proxy) {
-      const std::size_t end = read.find("://");
-      const std::string scheme = end == std::string::npos ? std::string() : read.substr(0, end);
+      const std::string scheme = proxy_scheme(read);
       if (!scheme.empty() && scheme != "socks5" &&
           (ascii_lower(scheme).compare(0, 6, "socks5") == 0 || edit_distance(ascii_lower(scheme), "socks5") <= 1)) {
         add("proxy_scheme_not_socks5", "warning", s.key,
@@ -97,15 +98,12 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
                                      "discovery through it");
       }
     }
-    if (s.reading == Reading::bool_object && !positions.empty()) {
-      std::size_t at = std::string::npos;
-      extract_bool_object(text, s.key, &at);
-      for_each_member(member_value_at(text, at == std::string::npos ? positions.front() : at),
-                      [&](const std::string& name, const std::string& raw) {
-                        if (raw == "true" || raw == "false") return;
-                        add("storage_category_ignored", "warning", s.key,
-                            quoted(name) + " is set to " + raw + ", not true or false: the launcher ignores it");
-                      });
+    if (s.reading == Reading::bool_object && r.at != std::string::npos) {
+      for_each_member(raw_value_text(r.raw), [&](const std::string& name, const std::string& raw) {
+        if (raw == "true" || raw == "false") return;
+        add("storage_category_ignored", "warning", s.key,
+            quoted(name) + " is set to " + raw + ", not true or false: the launcher ignores it");
+      });
     }
   }
   if (!o.webgl_profile.empty() && in.plan.webgl_switches.empty()) {

@@ -19,7 +19,7 @@ struct Problem {
 // The problems of this start, in a fixed order: the overlay's encoding and
 // form, then the settings in table order, then the check's own arguments.
 //   overlay_too_large         error    too large to read in memory: the launcher starts nothing
-//   overlay_not_utf8          error    UTF-16 text: every setting keeps its default
+//   overlay_not_utf8          error    UTF-16 text (every setting keeps its default), or a byte that is not UTF-8
 //   overlay_incomplete        error    no complete JSON object (unclosed object or string)
 //   presence_without_value    warning  null or "" still stops the launcher's own value
 //   unicode_escape_kept       warning  \uXXXX stays as written in a string the launcher reads

@@ -3,108 +3,109 @@
 #include <cmath>
 
 #include "base/json_text.h"
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_report.h"
-#include "ui/listing.h"
+#include "check/report_text.h"
 #include "vantrel/build_config.h"
 
 namespace vantrel {
 
 namespace {
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-std::string json_string(const std::string& s) { return quoted(json_escape(s)); }
-std::string flag_json(bool b) { return b ? "true" : "false"; }
+std::vector<std::string> utf8(const std::vector<std::wstring>& paths) {
+  std::vector<std::string> out;
+  for (const std::wstring& p : paths) out.push_back(wide_to_utf8(p));
+  return out;
+}
 
-std::string json_path_list(const std::vector<std::wstring>& paths) {
-  std::string out = "[";
-  for (const std::wstring& p : paths) out += (out.size() > 1 ? "," : "") + json_string(wide_to_utf8(p));
-  return out + "]";
+void write_value(JsonWriter& j, const SettingValue& v) {
+  switch (v.kind) {
+    case SettingValue::Kind::text: j.string(v.text); return;
+    case SettingValue::Kind::flag:
+    case SettingValue::Kind::named: j.boolean(v.on); return;
+    case SettingValue::Kind::categories:
+      j.open_object();
+      for (const auto& [name, on] : v.categories) j.key(name).boolean(on);
+      j.close();
+      return;
+  }
 }
 
 }  // namespace
 
-std::string check_report_json(const CheckInputs& in) {
+std::string check_report_json(const CheckReport& r) {
+  const CheckInputs& in = r.in;
   const LaunchPlan& plan = in.plan;
-  std::string j = "{\"check_version\":\"" VANTREL_VERSION_TEXT "\",\"overlay_path\":";
-  j += plan.overlay_read ? json_string(wide_to_utf8(plan.overlay_path)) : "null";
-  j += ",\"overlay_looked_at\":" + json_path_list(looked_at(plan));
+  // Every string value passes through hide_url_passwords; exact() is kept
+  // for the Engine's command lines, documented as exact.
+  JsonWriter j(true, hide_url_passwords);
+  j.open_object().key("check_version").string(VANTREL_VERSION_TEXT);
+  j.key("overlay_path");
+  plan.overlay_read ? j.string(wide_to_utf8(plan.overlay_path)) : j.null();
+  j.key("overlay_looked_at").strings(utf8(r.looked_at));
   // The file that exists but could not be read, and why (the launcher then keeps every default).
-  j += ",\"overlay_unreadable\":";
-  j += plan.overlay_unreadable.empty() ? "null" : "{\"path\":" + json_string(wide_to_utf8(plan.overlay_path)) +
-                                                     ",\"why\":" + json_string(plan.overlay_unreadable) + "}";
-  j += ",\"user_data_dir\":" + json_string(wide_to_utf8(plan.user_data_dir));
-  j += ",\"settings\":{";
-  bool first = true;
-  for (const Setting& s : read_settings(plan)) {
-    j += (first ? "" : ",") + json_string(s.key) + ":{\"value\":" + s.value_json;
-    j += ",\"found\":" + (s.found.empty() ? std::string("null") : json_string(s.found));
-    j += ",\"nested\":" + flag_json(s.nested) + ",\"notes\":[";
-    for (std::size_t i = 0; i < s.notes.size(); ++i) j += (i ? "," : "") + json_string(s.notes[i]);
-    j += "]}";
-    first = false;
+  j.key("overlay_unreadable");
+  if (plan.overlay_unreadable.empty()) {
+    j.null();
+  } else {
+    j.open_object().key("path").string(wide_to_utf8(plan.overlay_path)).key("why").string(plan.overlay_unreadable);
+    j.close();
   }
-  j += "},\"unknown_keys\":[";
-  first = true;
-  for (const auto& [key, near] : unknown_overlay_keys(plan.overlay_text)) {
-    j += (first ? "" : ",") + std::string("{\"key\":") + json_string(key) +
-         ",\"nearest\":" + (near.empty() ? std::string("null") : json_string(near)) + "}";
-    first = false;
+  j.key("user_data_dir").string(wide_to_utf8(plan.user_data_dir));
+  j.key("settings").open_object();
+  for (const SettingRead& s : r.settings) {
+    j.key(s.setting->key).open_object().key("value");
+    write_value(j, s.value);
+    j.key("found").string_or_null(s.written.empty() ? s.written : member_snippet(s.written));
+    j.key("nested").boolean(s.nested).key("notes").strings(s.notes).close();
   }
+  j.close().key("unknown_keys").open_array();
+  for (const UnknownKey& u : r.unknown_keys) {
+    j.open_object().key("key").string(u.key).key("nearest").string_or_null(u.nearest).close();
+  }
+  j.close();
   const bool discovery = plan.path == StartPath::discovery;
-  j += "],\"start\":" + quoted(discovery ? "discovery" : "passthrough");
-  j += ",\"start_reason\":" + json_string(start_reason(plan.overlay, plan.path));
-  j += ",\"blocks_on_failed_discovery\":" + flag_json(plan.overlay.on_proxy_fail == OnProxyFail::block);
-  j += ",\"engine_path\":" + json_string(wide_to_utf8(in.engine_path));
-  j += ",\"engine_found\":" + flag_json(in.engine_found);
-  j += ",\"engine_command_line\":" + json_string(wide_to_utf8(checked_engine_command_line(in)));
-  j += std::string(",\"profile_in_use\":") + (plan.profile_in_use ? "true" : "false");
-  j += ",\"would_delete\":" + json_path_list(in.preview.removed);
-  j += ",\"links_kept\":" + json_path_list(in.preview.kept_links);
-  j += ",\"problems\":[";
-  first = true;
-  for (const Problem& p : check_problems(in)) {
-    j += std::string(first ? "" : ",") + "{\"code\":" + json_string(p.code) + ",\"severity\":" +
-         json_string(p.severity) + ",\"setting\":" + (p.setting.empty() ? "null" : json_string(p.setting)) +
-         ",\"message\":" + json_string(hide_url_passwords(p.message)) + "}";
-    first = false;
+  j.key("start").string(discovery ? "discovery" : "passthrough").key("start_reason").string(r.start_reason);
+  j.key("blocks_on_failed_discovery").boolean(plan.overlay.on_proxy_fail == OnProxyFail::block);
+  j.key("engine_path").string(wide_to_utf8(in.engine_path)).key("engine_found").boolean(in.engine_found);
+  j.key("engine_command_line").exact(wide_to_utf8(r.engine_command_line));
+  j.key("profile_in_use").boolean(plan.profile_in_use);
+  j.key("would_delete").strings(utf8(in.preview.removed)).key("links_kept").strings(utf8(in.preview.kept_links));
+  j.key("problems").open_array();
+  for (const Problem& p : r.problems) {
+    j.open_object().key("code").string(p.code).key("severity").string(p.severity);
+    j.key("setting").string_or_null(p.setting).key("message").string(p.message).close();
   }
-  j += "]";
-  if (in.probe != nullptr) {
+  j.close();
+  if (in.probe) {
     const ProbeReport& p = *in.probe;
-    j += ",\"probe\":{\"ran\":" + flag_json(p.ran);
+    j.key("probe").open_object().key("ran").boolean(p.ran);
     if (!p.ran) {
-      j += ",\"reason\":" + json_string(p.not_run_reason);
+      j.key("reason").string(p.not_run_reason);
     } else {
       const DiscoveryOutcome& o = *p.outcome;
-      j += ",\"ok\":" + flag_json(!p.failed()) + ",\"egress_ip\":" + json_string(o.ip) +
-           ",\"country_code\":" + json_string(o.country_code) + ",\"timezone\":" + json_string(o.timezone) +
-           ",\"provider\":" + json_string(o.provider) + ",\"elapsed_ms\":" + std::to_string(o.elapsed_ms) +
-           ",\"lang\":" + json_string(o.lang) +
-           ",\"accept_language\":" + json_string(o.accept_language) +
-           ",\"geo_lat\":" + json_string(o.geo_lat) +
-           ",\"geo_lng\":" + json_string(o.geo_lng) +
-           ",\"url\":" + json_string(p.last_url) + ",\"curl_exit_code\":" +
-           (p.last.curl_exit_code < 0 ? std::string("null") : std::to_string(p.last.curl_exit_code)) +
-           ",\"error_code\":" + json_string(error_code_text(p.last.error_code)) +
-           ",\"message\":" + json_string(hide_url_passwords(p.last.message));
-      if (!p.failed()) {
-        j += ",\"engine_command_line\":" + json_string(wide_to_utf8(checked_engine_command_line(in, &o)));
-      }
+      j.key("ok").boolean(!p.failed()).key("egress_ip").string(o.ip).key("country_code").string(o.country_code);
+      j.key("timezone").string(o.timezone).key("provider").string(o.provider).key("elapsed_ms");
+      j.number(static_cast<long long>(o.elapsed_ms));
+      j.key("lang").string(o.lang).key("accept_language").string(o.accept_language);
+      j.key("geo_lat").string(o.geo_lat).key("geo_lng").string(o.geo_lng).key("url").string(p.last_url);
+      j.key("curl_exit_code");
+      p.last.curl_exit_code < 0 ? j.null() : j.number(p.last.curl_exit_code);
+      j.key("error_code").string(error_code_text(p.last.error_code)).key("message").string(p.message());
+      if (!p.failed()) j.key("engine_command_line").exact(wide_to_utf8(r.probed_command_line));
     }
-    j += "}";
+    j.close();
   }
-  j += ",\"consistency\":[";
-  first = true;
-  for (const Comparison& c : egress_comparisons(in)) {
-    j += std::string(first ? "" : ",") + "{\"setting\":" + json_string(c.setting) +
-         ",\"overlay_value\":" + json_string(c.overlay_value) + ",\"egress_value\":" + json_string(c.egress_value) +
-         ",\"verdict\":" + json_string(verdict_text(c.verdict)) + ",\"message\":" + json_string(c.message);
-    if (c.distance_km >= 0) j += ",\"distance_km\":" + std::to_string(std::lround(c.distance_km));
-    j += "}";
-    first = false;
+  j.key("consistency").open_array();
+  for (const Comparison& c : r.comparisons) {
+    j.open_object().key("setting").string(c.setting).key("overlay_value").string(c.overlay_value);
+    j.key("egress_value").string(c.egress_value).key("verdict").string(verdict_text(c.verdict));
+    j.key("message").string(c.message);
+    if (c.distance_km >= 0) j.key("distance_km").number(std::lround(c.distance_km));
+    j.close();
   }
-  return j + "]}\n";
+  return j.finish();
 }
 
 }  // namespace vantrel

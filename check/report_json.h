@@ -5,10 +5,12 @@
 
 namespace vantrel {
 
-struct CheckInputs;
+struct CheckReport;
 
-// The report as one JSON object and a line feed (valid UTF-8 whatever the
-// overlay holds; values exact, proxy passwords shown as ***).
-std::string check_report_json(const CheckInputs& in);
+// The report as one JSON object and a line feed, in ASCII: every character
+// outside it is written as \uXXXX, so the bytes read the same in every code
+// page. Values are exact, except that every URL password shows as *** in
+// every member but "engine_command_line".
+std::string check_report_json(const CheckReport& report);
 
 }  // namespace vantrel

@@ -1,18 +1,60 @@
 #include "check/report_text.h"
 
+#include <initializer_list>
+
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_report.h"
 #include "records/records.h"
-#include "ui/listing.h"
 
 namespace vantrel {
 
 namespace {
 
-// "  warning code (setting): message", the password of any URL hidden.
-std::string problem_line(const Problem& p) {
-  return "  " + p.severity + " " + p.code + (p.setting.empty() ? "" : " (" + p.setting + ")") + ": " +
-         hide_url_passwords(p.message);
+// The report's lines. The fixed text is the check's own; every value from
+// outside (the overlay, the profile's names, the network) goes in at a "{}",
+// with the password of any URL in it hidden: one value at a time, so that
+// no value can show one and no unrelated text is hidden with it. Each line
+// is then shown visibly: a line break or escape sequence inside a value
+// cannot break, hide or rewrite the report's own lines.
+class Lines {
+ public:
+  void operator()(const char* format, std::initializer_list<std::string> values = {}) {
+    std::string line;
+    const std::string* value = values.begin();
+    for (const char* c = format; *c != '\0'; ++c) {
+      if (c[0] == '{' && c[1] == '}' && value != values.end()) {
+        line += hide_url_passwords(*value++);
+        ++c;
+      } else {
+        line += *c;
+      }
+    }
+    text += visible_text(line) + "\n";
+  }
+  std::string text;
+};
+
+std::string utf8(const std::wstring& s) { return wide_to_utf8(s); }
+
+void problem_lines(Lines& line, const std::vector<Problem>& problems) {
+  for (const Problem& p : problems) {
+    if (p.setting.empty()) line("  {} {}: {}", {p.severity, p.code, p.message});
+    if (!p.setting.empty()) line("  {} {} ({}): {}", {p.severity, p.code, p.setting, p.message});
+  }
+}
+
+// A setting's value for a person.
+std::string value_text(const SettingValue& v) {
+  switch (v.kind) {
+    case SettingValue::Kind::text: return v.text.empty() ? "(none)" : v.text;
+    case SettingValue::Kind::flag: return v.on ? "true" : "false";
+    case SettingValue::Kind::named: return v.on ? "named (the launcher adds no value of its own)" : "not named";
+    case SettingValue::Kind::categories: break;
+  }
+  std::string text;
+  for (const auto& [name, on] : v.categories) text += (text.empty() ? "" : ", ") + name + (on ? " true" : " false");
+  return text.empty() ? "(nothing)" : text;
 }
 
 }  // namespace
@@ -38,25 +80,28 @@ std::string visible_text(const std::string& text) {
   return out;
 }
 
-std::string check_report_text(const CheckInputs& in) {
+std::string member_snippet(const std::string& written) {
+  const std::string shown = blank_out_controls(hide_url_passwords(written));
+  return shown.size() > 72 ? cut_at_character(shown, 71) + "\xE2\x80\xA6" : shown;
+}
+
+std::string check_report_text(const CheckReport& r) {
+  const CheckInputs& in = r.in;
   const LaunchPlan& plan = in.plan;
-  std::string t;
-  // Each line is shown visibly: a line break or escape sequence inside a
-  // value cannot break, hide or rewrite the report's own lines.
-  const auto line = [&t](const std::string& s) { t += visible_text(s) + "\n"; };
+  Lines line;
   if (plan.overlay_read) {
-    line("Overlay: " + wide_to_utf8(plan.overlay_path));
+    line("Overlay: {}", {utf8(plan.overlay_path)});
   } else if (!plan.overlay_unreadable.empty()) {
-    line("Overlay: " + wide_to_utf8(plan.overlay_path) + " exists but could not be read (" + plan.overlay_unreadable +
-         "); the launcher keeps every setting's default.");
+    line("Overlay: {} exists but could not be read ({}); the launcher keeps every setting's default.",
+         {utf8(plan.overlay_path), plan.overlay_unreadable});
   } else {
     line("Overlay: none found; every setting keeps its default. Looked at:");
-    for (const std::wstring& p : looked_at(plan)) line("  " + wide_to_utf8(p));
+    for (const std::wstring& p : r.looked_at) line("  {}", {utf8(p)});
   }
   const bool discovery = plan.path == StartPath::discovery;
   line("");
-  line(std::string("Start: ") + (discovery ? "with egress discovery" : "passthrough (no discovery)"));
-  line("  " + start_reason(plan.overlay, plan.path));
+  line(discovery ? "Start: with egress discovery" : "Start: passthrough (no discovery)");
+  line("  {}", {r.start_reason});
   if (discovery) {
     line(plan.overlay.on_proxy_fail == OnProxyFail::block
              ? "  A failed discovery blocks the start (exit 42): \"on-proxy-fail\" is \"block\""
@@ -64,23 +109,23 @@ std::string check_report_text(const CheckInputs& in) {
   }
   line("");
   line("Settings, as the launcher reads them:");
-  for (const Setting& s : read_settings(plan)) {
-    line("  " + s.key + ": " + s.value_text);
-    if (!s.found.empty()) line("      from " + s.found);
-    for (const std::string& n : s.notes) line("      note: " + n);
+  for (const SettingRead& s : r.settings) {
+    line("  {}: {}", {s.setting->key, value_text(s.value)});
+    if (!s.written.empty()) line("      from {}", {member_snippet(s.written)});
+    for (const std::string& n : s.notes) line("      note: {}", {n});
   }
-  const auto unknown = unknown_overlay_keys(plan.overlay_text);
-  if (!unknown.empty()) {
+  if (!r.unknown_keys.empty()) {
     line("");
     line("Not read by the launcher:");
-    for (const auto& [key, near] : unknown) line("  " + key + (near.empty() ? "" : " (did you mean " + near + "?)"));
+    for (const UnknownKey& u : r.unknown_keys) {
+      if (u.nearest.empty()) line("  {}", {u.key});
+      if (!u.nearest.empty()) line("  {} (did you mean {}?)", {u.key, u.nearest});
+    }
   }
   line("");
-  if (!in.engine_found) {
-    line("Engine: missing (" + wide_to_utf8(in.engine_path) + "): vantrel.exe would stop with exit 1");
-  }
-  line(std::string("Engine command line") + (discovery ? " (<egress-...> marks values discovery derives):" : ":"));
-  line("  " + wide_to_utf8(checked_engine_command_line(in)));
+  if (!in.engine_found) line("Engine: missing ({}): vantrel.exe would stop with exit 1", {utf8(in.engine_path)});
+  line(discovery ? "Engine command line (<egress-...> marks values discovery derives):" : "Engine command line:");
+  line("  {}", {utf8(r.engine_command_line)});
   line("");
   if (plan.profile_in_use) {
     line("Profile hygiene would delete nothing: the profile is in use (a running Engine holds its lockfile).");
@@ -88,66 +133,61 @@ std::string check_report_text(const CheckInputs& in) {
     line("Profile hygiene would delete nothing.");
   } else {
     line("Profile hygiene would delete:");
-    for (const std::wstring& p : in.preview.removed) line("  " + wide_to_utf8(p));
+    for (const std::wstring& p : in.preview.removed) line("  {}", {utf8(p)});
   }
-  for (const std::wstring& p : in.preview.kept_links) line("  kept, a link: " + wide_to_utf8(p));
-  if (in.probe != nullptr) {
+  for (const std::wstring& p : in.preview.kept_links) line("  kept, a link: {}", {utf8(p)});
+  if (in.probe) {
     const ProbeReport& p = *in.probe;
     line("");
     if (!p.ran) {
-      line("Probe: not run: " + p.not_run_reason);
+      line("Probe: not run: {}", {p.not_run_reason});
     } else if (p.failed()) {
-      line(std::string("Probe: failed, ") + error_code_text(p.last.error_code));
-      line("  " + hide_url_passwords(p.last.message));
+      line("Probe: failed, {}", {error_code_text(p.last.error_code)});
+      line("  {}", {p.message()});
     } else {
       const DiscoveryOutcome& o = *p.outcome;
-      line("Probe: egress " + o.ip + " (" + o.provider + ", " + std::to_string(o.elapsed_ms) + " ms)");
-      line("  country " + (o.country_code.empty() ? "unknown" : o.country_code) + ", time zone " +
-           (o.timezone.empty() ? "unknown" : o.timezone));
+      line("Probe: egress {} ({}, {} ms)", {o.ip, o.provider, std::to_string(o.elapsed_ms)});
+      line("  country {}, time zone {}", {o.country_code.empty() ? "unknown" : o.country_code,
+                                          o.timezone.empty() ? "unknown" : o.timezone});
       line("  Engine command line with these values:");
-      line("  " + wide_to_utf8(checked_engine_command_line(in, &o)));
-      const std::vector<Comparison> comparisons = egress_comparisons(in);
+      line("  {}", {utf8(r.probed_command_line)});
       line("");
-      line(comparisons.empty() ? "Against the proxy's egress: the overlay fixes no value to compare"
-                               : "Against the proxy's egress:");
-      for (const Comparison& c : comparisons) {
-        line("  " + c.setting + ": " + verdict_text(c.verdict) + ": " + c.message);
-      }
+      line(r.comparisons.empty() ? "Against the proxy's egress: the overlay fixes no value to compare"
+                                 : "Against the proxy's egress:");
+      for (const Comparison& c : r.comparisons) line("  {}: {}: {}", {c.setting, verdict_text(c.verdict), c.message});
     }
   }
-  const std::vector<Problem> problems = check_problems(in);
-  if (!problems.empty()) {
+  if (!r.problems.empty()) {
     line("");
     line("Problems:");
-    for (const Problem& p : problems) line(problem_line(p));
+    problem_lines(line, r.problems);
   }
-  return t;
+  return line.text;
 }
 
-std::string check_store_block_text(const std::string& name, const CheckInputs& in) {
-  std::string head = name + ": " + (in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
+std::string check_store_block_text(const std::string& name, const CheckReport& r) {
+  const CheckInputs& in = r.in;
+  std::string head = std::string(in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
   if (!in.plan.overlay_read) head += ", overlay not read";
-  const std::vector<Comparison> comparisons = egress_comparisons(in);
-  std::size_t mismatches = 0;
-  for (const Comparison& c : comparisons) mismatches += c.verdict == Verdict::mismatch;
-  const ProbeReport* probe = in.probe;
-  if (probe != nullptr && !probe->ran) {
-    head += ", not probed: " + probe->not_run_reason;
-  } else if (probe != nullptr && probe->failed()) {
-    head += std::string(", probe failed: ") + error_code_text(probe->last.error_code);
-  } else if (probe != nullptr) {
-    const ProbeResult& egress = probe->last;
-    head += ", egress " + egress.ip + " (" + (egress.country_code.empty() ? "unknown country" : egress.country_code) +
-            "): " + (mismatches == 0 ? "no mismatch" : std::to_string(mismatches) + " mismatch" +
-                                                         (mismatches == 1 ? "" : "es"));
+  Lines line;
+  if (in.probe && !in.probe->ran) {
+    line("{}: {}, not probed: {}", {name, head, in.probe->not_run_reason});
+  } else if (in.probe && in.probe->failed()) {
+    line("{}: {}, probe failed: {}", {name, head, error_code_text(in.probe->last.error_code)});
+  } else if (in.probe) {
+    const ProbeResult& egress = in.probe->last;
+    const std::size_t n = r.mismatches();
+    line("{}: {}, egress {} ({}): {}",
+         {name, head, egress.ip, egress.country_code.empty() ? "unknown country" : egress.country_code,
+          n == 0 ? "no mismatch" : std::to_string(n) + " mismatch" + (n == 1 ? "" : "es")});
+  } else {
+    line("{}: {}", {name, head});
   }
-  std::string t = visible_text(head) + "\n";
-  for (const Comparison& c : comparisons) {
-    if (c.verdict == Verdict::agrees) continue;
-    t += visible_text("  " + std::string(verdict_text(c.verdict)) + " " + c.setting + ": " + c.message) + "\n";
+  for (const Comparison& c : r.comparisons) {
+    if (c.verdict != Verdict::agrees) line("  {} {}: {}", {verdict_text(c.verdict), c.setting, c.message});
   }
-  for (const Problem& p : check_problems(in)) t += visible_text(problem_line(p)) + "\n";
-  return t;
+  problem_lines(line, r.problems);
+  return line.text;
 }
 
 }  // namespace vantrel

@@ -11,28 +11,35 @@
 namespace vantrel {
 
 namespace {
-ProbeResult failed(ErrorCode code, const std::string& message) {
+// A failed probe; `windows_error`, when not 0, is the failed call's error.
+ProbeResult failed(ErrorCode code, const std::string& message, DWORD windows_error = 0) {
   ProbeResult r;
   r.error_code = code;
   r.message = message;
+  if (windows_error != 0) r.windows_error = platform::windows_error_text(windows_error);
   return r;
 }
 
 // The job that every curl of this process runs in. Its one handle lives as
 // long as the process: when the process ends, normally, after a cancel, or
 // killed by its caller, the system closes it and kills what runs in it.
-HANDLE probe_job() {
+// `error` receives why it could not be made.
+HANDLE probe_job(DWORD* error = nullptr) {
+  static DWORD creation_error = 0;
   static const win::ScopedHandle job([] {
     HANDLE created = ::CreateJobObjectW(nullptr, nullptr);
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (created != nullptr &&
-        !::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+    if (created == nullptr) {
+      creation_error = ::GetLastError();
+    } else if (!::SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      creation_error = ::GetLastError();
       ::CloseHandle(created);
       created = nullptr;
     }
     return created;
   }());
+  if (error != nullptr) *error = creation_error;
   return job.get();
 }
 
@@ -45,11 +52,13 @@ class OneInheritedHandle {
     buffer_.resize(size);
     list_ = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
     if (size == 0 || !::InitializeProcThreadAttributeList(list_, 1, 0, &size)) {
+      error_ = ::GetLastError();
       list_ = nullptr;
       return;
     }
     if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_, sizeof handle_, nullptr,
                                      nullptr)) {
+      error_ = ::GetLastError();
       ::DeleteProcThreadAttributeList(list_);
       list_ = nullptr;
     }
@@ -60,11 +69,13 @@ class OneInheritedHandle {
   OneInheritedHandle(const OneInheritedHandle&) = delete;
   OneInheritedHandle& operator=(const OneInheritedHandle&) = delete;
   LPPROC_THREAD_ATTRIBUTE_LIST get() const { return list_; }
+  DWORD error() const { return error_; }  // why get() is null
 
  private:
   HANDLE handle_;
   std::vector<unsigned char> buffer_;
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+  DWORD error_ = 0;
 };
 }  // namespace
 
@@ -79,13 +90,18 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   std::wstring system_dir(::GetSystemDirectoryW(nullptr, 0), L'\0');
   const UINT length =
       system_dir.empty() ? 0 : ::GetSystemDirectoryW(system_dir.data(), static_cast<UINT>(system_dir.size()));
-  if (length == 0 || length >= system_dir.size()) return failed(ErrorCode::internal, "GetSystemDirectoryW failed");
+  if (length == 0 || length >= system_dir.size()) {
+    return failed(ErrorCode::internal, "GetSystemDirectoryW failed", ::GetLastError());
+  }
   system_dir.resize(length);
   const std::wstring curl = system_dir + L"\\curl.exe";
   if (!platform::path_exists(platform::file_path(curl))) {
     return failed(ErrorCode::curl_not_found, "curl.exe missing from System32 (Windows 10 1803+ ships it)");
   }
-  if (probe_job() == nullptr) return failed(ErrorCode::internal, "CreateJobObject failed; curl was not run");
+  DWORD job_error = 0;
+  if (probe_job(&job_error) == nullptr) {
+    return failed(ErrorCode::internal, "CreateJobObject failed; curl was not run", job_error);
+  }
   const std::wstring line = curl_command_line(curl, proxy_server, url);
   std::vector<wchar_t> buffer(line.begin(), line.end());
   buffer.push_back(L'\0');
@@ -97,13 +113,15 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   HANDLE read_raw = nullptr;
   HANDLE write_raw = nullptr;
   if (!::CreatePipe(&read_raw, &write_raw, &inheritable, 65536)) {
-    return failed(ErrorCode::internal, "CreatePipe failed");
+    return failed(ErrorCode::internal, "CreatePipe failed", ::GetLastError());
   }
   win::ScopedHandle read_end(read_raw);
   win::ScopedHandle write_end(write_raw);
   ::SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
   const OneInheritedHandle inherit_only(write_end.get());
-  if (inherit_only.get() == nullptr) return failed(ErrorCode::internal, "InitializeProcThreadAttributeList failed");
+  if (inherit_only.get() == nullptr) {
+    return failed(ErrorCode::internal, "InitializeProcThreadAttributeList failed", inherit_only.error());
+  }
 
   STARTUPINFOEXW startup{};
   startup.StartupInfo.cb = sizeof(startup);
@@ -120,14 +138,16 @@ ProbeResult run_curl_probe(const std::string& proxy_server, const std::string& u
   const BOOL created = ::CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
                                         nullptr, &startup.StartupInfo, &info);
+  const DWORD create_error = ::GetLastError();
   // curl now holds the only write handle: the reads below end when it exits.
   write_end.reset();
-  if (!created) return failed(ErrorCode::internal, "CreateProcess(curl.exe) failed");
+  if (!created) return failed(ErrorCode::internal, "CreateProcess(curl.exe) failed", create_error);
   win::ScopedHandle process(info.hProcess);
   win::ScopedHandle thread(info.hThread);
   if (!::AssignProcessToJobObject(probe_job(), process.get())) {
+    const DWORD assign_error = ::GetLastError();
     ::TerminateProcess(process.get(), 1);
-    return failed(ErrorCode::internal, "AssignProcessToJobObject failed; curl was not run");
+    return failed(ErrorCode::internal, "AssignProcessToJobObject failed; curl was not run", assign_error);
   }
   ::ResumeThread(thread.get());
 

@@ -20,6 +20,10 @@ struct ProbeResult {
   std::string timezone;
   std::string geo_lat;    // the egress coordinates
   std::string geo_lng;
+  // A Windows call that failed before curl could answer: "Windows error N
+  // (text)" (platform::windows_error_text), else empty. Beside the message,
+  // which keeps its fixed text for the records.
+  std::string windows_error;
 };
 
 }  // namespace vantrel

@@ -14,7 +14,8 @@ bool launch_engine(const std::wstring& engine_path, const std::wstring& command_
                    unsigned long* error = nullptr);
 
 // The message shown when the Engine exists but cannot be started: it names
-// the Engine's path and the system's explanation of `error`.
+// the Engine's path and the system's explanation of `error`
+// (platform::windows_error_text, its "%1" filled with the path).
 std::wstring engine_start_failure_text(const std::wstring& engine_path, unsigned long error);
 
 }  // namespace vantrel

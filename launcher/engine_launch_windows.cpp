@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/scoped_handle.h"
+#include "base/text_encoding.h"
+#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -29,21 +31,8 @@ bool launch_engine(const std::wstring& engine_path, const std::wstring& command_
 }
 
 std::wstring engine_start_failure_text(const std::wstring& engine_path, unsigned long error) {
-  std::wstring reason;
-  wchar_t* raw = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-      0, reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
-  win::ScopedLocal<wchar_t*> owned(raw);
-  if (length > 0 && owned.valid()) {
-    reason.assign(owned.get(), length);
-    while (!reason.empty() && (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' ')) {
-      reason.pop_back();
-    }
-  }
-  if (reason.empty()) reason = L"Unknown error";
-  return L"Engine could not be started:\n" + engine_path + L"\n\n" + reason + L" (error " +
-         std::to_wstring(error) + L")";
+  return L"Engine could not be started:\n" + engine_path + L"\n\n" +
+         utf8_to_wide(platform::windows_error_text(error, engine_path));
 }
 
 }  // namespace vantrel

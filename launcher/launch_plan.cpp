@@ -1,6 +1,7 @@
 #include "launcher/launch_plan.h"
 
 #include <new>
+#include <utility>
 
 #include "launcher/host_hardware.h"
 #include "overlay/overlay_file.h"
@@ -18,8 +19,8 @@ std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args) {
 }
 
 StartPath choose_start_path(const PersonaOverlay& overlay) {
-  const bool socks5 = overlay.proxy_server.compare(0, 9, "socks5://") == 0;
-  return needs_discovery(overlay) && socks5 ? StartPath::discovery : StartPath::passthrough;
+  return needs_discovery(overlay) && is_socks5_proxy(overlay.proxy_server) ? StartPath::discovery
+                                                                          : StartPath::passthrough;
 }
 
 HostFigures query_host_figures(const PersonaOverlay& overlay) {
@@ -35,9 +36,12 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
   plan.user_data_dir = user_data_dir_from_args(args);
   plan.overlay_path = locate_overlay_file(plan.user_data_dir);
   try {
-    plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable);
+    plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable,
+                                          plan.overlay_not_utf8_at);
     if (!plan.overlay_read) plan.overlay_text.clear();
-    plan.overlay = parse_persona_overlay(plan.overlay_text);
+    OverlayReading reading = read_overlay(plan.overlay_text);
+    plan.overlay = std::move(reading.values);
+    plan.readings = std::move(reading.settings);
   } catch (const std::bad_alloc&) {
     plan.overlay_unreadable = platform::TOO_LARGE_TO_HOLD;
   }
@@ -45,7 +49,9 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
     plan.overlay_too_large = true;
     plan.overlay_read = false;
     plan.overlay_text.clear();
+    plan.overlay_not_utf8_at = std::string::npos;
     plan.overlay = PersonaOverlay();
+    plan.readings = read_overlay(std::string()).settings;
     return plan;
   }
   plan.path = choose_start_path(plan.overlay);

@@ -28,10 +28,12 @@ struct LaunchPlan {
   bool overlay_read = false;   // the file could be read
   std::string overlay_unreadable;  // why a file that exists could not be read, or empty
   std::string overlay_text;
+  std::size_t overlay_not_utf8_at = std::string::npos;  // the file offset of its first byte that is not UTF-8
   // The overlay could not be held or read in memory: the launcher starts
   // nothing (its defaults would drop a "block").
   bool overlay_too_large = false;
   PersonaOverlay overlay;
+  std::vector<SettingRead> readings;  // how each setting was read, in the settings table's order
   StartPath path = StartPath::passthrough;
   // A running Engine holds the profile's "lockfile": nothing is removed from under it.
   bool profile_in_use = false;

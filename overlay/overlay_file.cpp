@@ -1,5 +1,6 @@
 #include "overlay/overlay_file.h"
 
+#include "base/text_encoding.h"
 #include "platform/platform.h"
 
 namespace vantrel {
@@ -10,10 +11,16 @@ std::wstring local_overlay_path() {
   return folder + L"\\Orlisk\\command-line.json";
 }
 
+std::vector<std::wstring> overlay_candidates(const std::wstring& user_data_dir) {
+  std::vector<std::wstring> paths;
+  if (!user_data_dir.empty()) paths.push_back(user_data_dir + L"\\command-line.json");
+  const std::wstring local = local_overlay_path();
+  if (!local.empty()) paths.push_back(local);
+  return paths;
+}
+
 std::wstring locate_overlay_file(const std::wstring& user_data_dir) {
-  if (!user_data_dir.empty()) {
-    // Joined as given: a trailing backslash on the folder stays.
-    std::wstring candidate = user_data_dir + L"\\command-line.json";
+  for (const std::wstring& candidate : overlay_candidates(user_data_dir)) {
     if (platform::path_exists(platform::file_path(candidate))) return candidate;
   }
   return local_overlay_path();
@@ -28,9 +35,11 @@ std::string crlf_to_lf(const std::string& text) {
   return out;
 }
 
-bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why) {
+bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why, std::size_t& not_utf8_at) {
   std::string bytes;
+  not_utf8_at = std::string::npos;
   if (!platform::read_whole_file(platform::file_path(path), bytes, why)) return false;
+  not_utf8_at = first_not_utf8(bytes);
   text = crlf_to_lf(bytes);
   return true;
 }

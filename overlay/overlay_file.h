@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -9,14 +10,22 @@ namespace vantrel {
 // the folder cannot be named. Neither the folder nor the file is checked.
 std::wstring local_overlay_path();
 
-// `user_data_dir` + "\command-line.json" when the folder is named and that
-// path exists (a directory of that name counts), else local_overlay_path().
+// Where the overlay is looked for, in order: `user_data_dir` +
+// "\command-line.json" when the folder is named (joined as given: a trailing
+// backslash on the folder stays), then local_overlay_path() when it can be
+// named.
+std::vector<std::wstring> overlay_candidates(const std::wstring& user_data_dir);
+
+// The profile's candidate when that path exists (a directory of that name
+// counts), else local_overlay_path().
 std::wstring locate_overlay_file(const std::wstring& user_data_dir);
 
 // The overlay's text: the file's bytes with every CR LF turned into LF and
 // nothing else changed (a 0x1A byte is an ordinary byte). False when the file
 // cannot be read; `why` then says why, or stays empty when there is no file.
-bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why);
+// `not_utf8_at` receives the file offset of the first byte that is not UTF-8
+// (first_not_utf8), or npos.
+bool read_overlay_text(const std::wstring& path, std::string& text, std::string& why, std::size_t& not_utf8_at);
 
 // Every CR LF of `text` turned into LF.
 std::string crlf_to_lf(const std::string& text);

@@ -54,36 +54,118 @@ bool launcher_adds(const PersonaOverlay& o, Added value) {
 
 namespace {
 
-// Reads one row's key from the text into its field.
-void read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o) {
+constexpr std::size_t npos = std::string::npos;
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Reads one row's key from the text into its field, and says where and why.
+SettingRead read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o) {
+  SettingRead r;
+  r.setting = &s;
+  std::size_t& at = r.at;
+  const std::vector<std::size_t> named = key_positions(text, s.key);
+  r.named = named.size();
+  SettingValue& v = r.value;
   switch (s.reading) {
     case Reading::proxy:
-      o.*s.text = extract_string_field(text, s.key);
-      if ((o.*s.text).empty()) o.*s.text = extract_switch_proxy(text);
-      return;
-    case Reading::flag: o.*s.flag = scalar_is_true(extract_scalar_field(text, s.key)); return;
+      o.*s.text = extract_string_field(text, s.key, &at);
+      if ((o.*s.text).empty()) {
+        std::size_t switch_at = npos;
+        o.*s.text = extract_switch_proxy(text, &switch_at);
+        if (at == npos && !(o.*s.text).empty()) {
+          at = switch_at;
+          r.notes.push_back("taken from \"--proxy-server\" inside \"chrome-command-line\"");
+        }
+      }
+      v.text = r.string_read = o.*s.text;
+      return r;
+    case Reading::flag: {
+      const std::string raw = extract_scalar_field(text, s.key, &at);
+      v.kind = SettingValue::Kind::flag;
+      v.on = o.*s.flag = scalar_is_true(raw);
+      if (!v.on && at != npos && raw != "false" && raw != "0" && raw != "null") {
+        r.notes.push_back(quoted(raw) + " reads false: only true, \"true\", 1 and \"1\" switch it on");
+      }
+      return r;
+    }
+    case Reading::string:
+      v.text = r.string_read = o.*s.text = extract_string_field(text, s.key, &at);
+      if (at == npos && !named.empty()) r.notes.push_back("named, but not with a string value: not set");
+      return r;
     case Reading::choice:
-      if (extract_string_field(text, s.key) == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
-      return;
-    case Reading::presence: o.*s.flag = has_field(text, s.key); return;
-    case Reading::nonempty_string: o.*s.flag = !extract_string_field(text, s.key).empty(); return;
-    case Reading::string: o.*s.text = extract_string_field(text, s.key); return;
-    case Reading::bool_object: o.granular_storage_reset = extract_bool_object(text, s.key); return;
+      r.string_read = extract_string_field(text, s.key, &at);
+      if (r.string_read == "fallback") o.on_proxy_fail = OnProxyFail::fallback;
+      v.text = o.on_proxy_fail == OnProxyFail::block ? "block" : "fallback";
+      if (!named.empty() && r.string_read != "block" && r.string_read != "fallback") {
+        r.notes.push_back("neither \"block\" nor \"fallback\" (exactly): reads \"block\"");
+      }
+      break;
+    case Reading::presence:
+      v.kind = SettingValue::Kind::named;
+      v.on = o.*s.flag = has_field(text, s.key);
+      break;
+    case Reading::nonempty_string:
+      r.string_read = extract_string_field(text, s.key, &at);
+      v.kind = SettingValue::Kind::named;
+      v.on = o.*s.flag = !r.string_read.empty();
+      if (!v.on && !named.empty()) r.notes.push_back("named, but not as a non-empty string: does not count");
+      break;
+    case Reading::bool_object:
+      v.kind = SettingValue::Kind::categories;
+      v.categories = o.granular_storage_reset = extract_bool_object(text, s.key, &at);
+      break;
+  }
+  // A key whose value does not read is shown where it is first named.
+  if (at == npos && !named.empty()) at = named.front();
+  return r;
+}
+
+// The member read, as written, and the notes on where it stands.
+void place_setting(const std::string& text, SettingRead& r) {
+  if (r.at != npos) {
+    r.written = text.substr(r.at, 72);
+    std::string key;
+    if (read_member_at(text, r.at, key, r.raw)) r.written = "\"" + key + "\": " + r.raw;
+    r.nested = nesting_depth(text, r.at) > 1;
+    if (r.nested) r.notes.push_back("found inside another object: it counts all the same");
+  }
+  if (r.named > 1) {
+    r.notes.push_back("named " + std::to_string(r.named) +
+                      " times: the first that the launcher can read counts, the others do not");
   }
 }
 
 }  // namespace
 
-PersonaOverlay parse_persona_overlay(const std::string& text) {
-  PersonaOverlay o;
-  for (const OverlaySetting& s : overlay_settings()) read_setting(s, text, o);
+OverlayReading read_overlay(const std::string& text) {
+  OverlayReading reading;
+  PersonaOverlay& o = reading.values;
+  for (const OverlaySetting& s : overlay_settings()) reading.settings.push_back(read_setting(s, text, o));
+  SettingRead* start_page = nullptr;
+  SettingRead* close_tabs = nullptr;
+  for (SettingRead& r : reading.settings) {
+    if (r.setting->flag == &PersonaOverlay::close_previous_tabs) close_tabs = &r;
+    if (r.setting->text == &PersonaOverlay::start_page) start_page = &r;
+  }
   // The Engine's command line cannot carry a NUL byte (process creation ends
   // the line there): a start page ends at its first one, for the launcher
   // and the check alike.
   o.start_page.resize(std::min(o.start_page.size(), o.start_page.find('\0')));
+  start_page->value.text = start_page->string_read = o.start_page;
   // Opening a chosen start page implies a fresh session.
-  if (!o.start_page.empty()) o.close_previous_tabs = true;
-  return o;
+  if (!o.start_page.empty() && !o.close_previous_tabs) {
+    o.close_previous_tabs = close_tabs->value.on = true;
+    close_tabs->notes = {"true because \"start-page\" is set"};
+  }
+  for (SettingRead& r : reading.settings) place_setting(text, r);
+  return reading;
+}
+
+bool is_socks5_proxy(const std::string& proxy_server) { return proxy_server.compare(0, 9, "socks5://") == 0; }
+
+std::string proxy_scheme(const std::string& proxy_server) {
+  const std::size_t end = proxy_server.find("://");
+  return end == npos ? std::string() : proxy_server.substr(0, end);
 }
 
 namespace {

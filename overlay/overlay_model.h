@@ -103,9 +103,49 @@ struct OverlayListing {
   std::size_t raw_switch_count = 0;
 };
 
+// What one setting reads as, in a form both people and programs are shown.
+struct SettingValue {
+  enum class Kind { text, flag, named, categories };
+  Kind kind = Kind::text;
+  std::string text;                        // text: the string read (UTF-8), empty for none
+  bool on = false;                         // flag: its value; named: whether the key counts as given
+  std::map<std::string, bool> categories;  // categories: the object's true/false members
+};
+
+// How the launcher read one setting of the table: the value it gives, where
+// in the file it was read, and why it reads as it does.
+struct SettingRead {
+  const OverlaySetting* setting = nullptr;  // its row
+  SettingValue value;
+  // The key's opening quote at the occurrence read (for the proxy, possibly
+  // "--proxy-server" inside "chrome-command-line"); when no occurrence reads,
+  // the first one named; npos when the key is not named.
+  std::size_t at = std::string::npos;
+  std::string written;  // the member at `at` as written ("key": raw value), or empty
+  std::string raw;      // its raw value (a string with its quotes), or empty
+  std::size_t named = 0;  // how many times the key is named
+  bool nested = false;    // `at` stands inside another object
+  std::string string_read;  // proxy, string, nonempty_string and choice readings: the string read, decoded
+  std::vector<std::string> notes;  // why it reads so, for a person
+};
+
+struct OverlayReading {
+  PersonaOverlay values;
+  std::vector<SettingRead> settings;  // one per row of overlay_settings(), in its order
+};
+
 // Reads the settings from the overlay text, row by row of
 // overlay_settings(); absent or malformed values give the defaults above.
-PersonaOverlay parse_persona_overlay(const std::string& text);
+// The launcher uses the values; vantrel-check shows how each was read.
+OverlayReading read_overlay(const std::string& text);
+inline PersonaOverlay parse_persona_overlay(const std::string& text) { return read_overlay(text).values; }
+
+// Whether discovery can ask through this proxy: it begins with "socks5://"
+// (byte-wise, case-sensitive).
+bool is_socks5_proxy(const std::string& proxy_server);
+
+// The proxy's scheme, what stands before "://"; empty when there is none.
+std::string proxy_scheme(const std::string& proxy_server);
 
 // The listing of the file's members for display: top-level members (without
 // "chrome-command-line" and names starting with '_') and the members of the

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "base/text_encoding.h"
+
 namespace vantrel::platform {
 
 std::wstring long_path_form(const std::wstring& full_path) {
@@ -50,6 +52,23 @@ EntryKind entry_kind_for(std::uint32_t attributes, std::uint32_t reparse_tag) {
   for (const std::uint32_t tag : data_only) keeps_data = keeps_data || reparse_tag == tag;
   if (!keeps_data) return EntryKind::link;
   return folder ? EntryKind::folder : EntryKind::file;
+}
+
+std::string describe_windows_error(unsigned long code, std::wstring text, const std::wstring& insert) {
+  std::wstring filled;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'%' && i + 1 < text.size() && text[i + 1] >= L'1' && text[i + 1] <= L'9') {
+      std::size_t end = i + 1;  // inserts run from %1 to %99
+      while (end < text.size() && text[end] >= L'0' && text[end] <= L'9') ++end;
+      if (text.compare(i, end - i, L"%1") == 0) filled += insert;
+      i = end - 1;
+    } else {
+      if (text[i] != L'\r') filled += text[i] == L'\n' ? L' ' : text[i];
+    }
+  }
+  while (!filled.empty() && filled.back() == L' ') filled.pop_back();
+  const std::string number = "Windows error " + std::to_string(code);
+  return filled.empty() ? number : number + " (" + wide_to_utf8(filled) + ")";
 }
 
 }  // namespace vantrel::platform

@@ -146,6 +146,16 @@ std::string utc_timestamp();
 // program reads its arguments from the same text it passes on.
 std::vector<std::wstring> split_arguments(const std::wstring& remainder);
 
+// "Windows error N (text)" for a failed Windows call: the system's own text
+// for `code` in the user's language (FormatMessageW), its trailing line break
+// removed, each "%1" in it filled with `insert` (the file concerned, when
+// there is one) and any other insert left out. "Windows error N" alone when
+// the system has no text (and on Linux).
+std::string windows_error_text(unsigned long code, const std::wstring& insert = std::wstring());
+
+// The same from the system's text as it came: the portable part, testable.
+std::string describe_windows_error(unsigned long code, std::wstring system_text, const std::wstring& insert);
+
 // The folder of the running program (without a trailing separator).
 std::wstring own_folder();
 

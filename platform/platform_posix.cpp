@@ -168,4 +168,8 @@ bool total_physical_memory(std::uint64_t& bytes) {
 
 std::uint32_t processor_count() { return std::thread::hardware_concurrency(); }
 
+std::string windows_error_text(unsigned long code, const std::wstring& insert) {
+  return describe_windows_error(code, std::wstring(), insert);
+}
+
 }  // namespace vantrel::platform

@@ -196,7 +196,7 @@ bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
       why = folder ? "it is a folder" : "access denied";
       break;
     }
-    default: why = "Windows error " + std::to_string(error);
+    default: why = windows_error_text(error, path.shown());
   }
   return false;
 }
@@ -245,6 +245,16 @@ std::uint32_t processor_count() {
   SYSTEM_INFO info{};
   ::GetSystemInfo(&info);
   return info.dwNumberOfProcessors;
+}
+
+std::string windows_error_text(unsigned long code, const std::wstring& insert) {
+  wchar_t* raw = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+      reinterpret_cast<LPWSTR>(&raw), 0, nullptr);
+  win::ScopedLocal<wchar_t*> owned(raw);
+  return describe_windows_error(code, length > 0 && owned.valid() ? std::wstring(owned.get(), length) : std::wstring(),
+                                insert);
 }
 
 }  // namespace vantrel::platform

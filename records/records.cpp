@@ -31,19 +31,6 @@ std::wstring record_path(const std::wstring& user_data_dir, const char* name) {
 
 namespace {
 
-// Builds `{"schema":1,...}` member by member.
-class RecordText {
- public:
-  RecordText() : text_("{\"schema\":1") {}
-  void raw(const char* key, const std::string& value) { text_ += std::string(",\"") + key + "\":" + value; }
-  void str(const char* key, const std::string& value) { raw(key, "\"" + json_escape(value) + "\""); }
-  void unescaped(const char* key, const std::string& value) { raw(key, "\"" + value + "\""); }
-  std::string finish() { return text_ + "}\n"; }
-
- private:
-  std::string text_;
-};
-
 const char* status_text(RunStatus status) {
   switch (status) {
     case RunStatus::passthrough: return "passthrough";
@@ -58,36 +45,26 @@ const char* status_text(RunStatus status) {
 
 std::string build_result_record_json(const std::string& ts, RunStatus status, std::uint64_t elapsed_ms,
                                      ErrorCode error, const std::string& message, const DiscoveredValues& values) {
-  RecordText r;
-  r.unescaped("ts", ts);
-  r.str("status", status_text(status));
-  r.str("ip", values.ip);
-  r.str("timezone", values.timezone);
-  r.str("country_code", values.country_code);
-  r.str("lat", values.geo_lat);
-  r.str("lng", values.geo_lng);
-  r.str("lang", values.lang);
-  r.str("accept_lang", values.accept_language);
-  r.raw("elapsed_ms", std::to_string(static_cast<long long>(elapsed_ms)));
-  r.str("provider", values.provider);
-  r.str("error_code", error_code_text(error));
-  r.str("message", message);
-  r.unescaped("launcher_version", RECORD_LAUNCHER_VERSION);
-  return r.finish();
+  JsonWriter r;
+  r.open_object().key("schema").number(1).key("ts").string(ts).key("status").string(status_text(status));
+  r.key("ip").string(values.ip).key("timezone").string(values.timezone);
+  r.key("country_code").string(values.country_code).key("lat").string(values.geo_lat);
+  r.key("lng").string(values.geo_lng).key("lang").string(values.lang);
+  r.key("accept_lang").string(values.accept_language);
+  r.key("elapsed_ms").number(static_cast<long long>(elapsed_ms)).key("provider").string(values.provider);
+  r.key("error_code").string(error_code_text(error)).key("message").string(message);
+  return r.key("launcher_version").string(RECORD_LAUNCHER_VERSION).finish();
 }
 
 std::string build_error_record_json(const std::string& ts, const ErrorRecord& record) {
-  RecordText r;
-  r.unescaped("ts", ts);
-  r.str("step", record.step);
-  r.str("error_code", error_code_text(record.error_code));
-  r.str("message", record.message);
-  if (!record.proxy.empty()) r.str("proxy", record.proxy);
-  if (!record.discovery_url.empty()) r.str("discovery_url", record.discovery_url);
-  if (record.curl_exit_code >= 0) r.raw("curl_exit_code", std::to_string(record.curl_exit_code));
-  r.raw("elapsed_ms", std::to_string(record.elapsed_ms));
-  r.unescaped("launcher_version", RECORD_LAUNCHER_VERSION);
-  return r.finish();
+  JsonWriter r;
+  r.open_object().key("schema").number(1).key("ts").string(ts).key("step").string(record.step);
+  r.key("error_code").string(error_code_text(record.error_code)).key("message").string(record.message);
+  if (!record.proxy.empty()) r.key("proxy").string(record.proxy);
+  if (!record.discovery_url.empty()) r.key("discovery_url").string(record.discovery_url);
+  if (record.curl_exit_code >= 0) r.key("curl_exit_code").number(record.curl_exit_code);
+  r.key("elapsed_ms").number(record.elapsed_ms);
+  return r.key("launcher_version").string(RECORD_LAUNCHER_VERSION).finish();
 }
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 
 namespace vantrel {
@@ -12,39 +13,6 @@ constexpr std::size_t kValueLimit = 36;
 constexpr std::size_t kValueCut = 33;
 const std::string kEllipsis = "\xE2\x80\xA6";
 }  // namespace
-
-std::string blank_out_controls(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-  }
-  return text;
-}
-
-std::string hide_url_passwords(std::string text) {
-  // A password runs from the first ":" after "://" to the last "@" before
-  // the next "://" (or the end of the text), whatever it holds: blanks,
-  // quotes and "@" included. Text after the URL that holds an "@" is hidden
-  // with it: more, never less. One pass over the text, each stretch between
-  // two "://" looked at once: linear however many URLs a (possibly hostile)
-  // text holds.
-  std::string out;
-  std::size_t copied = 0;
-  for (std::size_t scheme = text.find("://"); scheme != std::string::npos;) {
-    const std::size_t start = scheme + 3;
-    const std::size_t next = text.find("://", start);
-    const std::size_t end = next == std::string::npos ? text.size() : next;
-    const std::size_t colon = text.find(':', start);  // stops at `next` at the latest
-    std::size_t at = end;
-    while (colon < at && at > start && text[at - 1] != '@') --at;
-    if (colon < end && at > colon + 1 && text[at - 1] == '@') {
-      out.append(text, copied, colon + 1 - copied).append("***");
-      copied = at - 1;
-    }
-    scheme = next;
-  }
-  if (copied == 0) return text;
-  return out.append(text, copied, std::string::npos);
-}
 
 std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
   // std::string compares its bytes as unsigned values, shorter prefix first.
@@ -59,14 +27,14 @@ std::vector<ListingRow> format_listing_rows(std::vector<OverlayEntry> entries) {
   for (const auto& e : entries) {
     std::string key = blank_out_controls(e.key);
     if (key.size() > width) {
-      key = key.substr(0, width - 1) + kEllipsis;
+      key = cut_at_character(key, width - 1) + kEllipsis;
     } else {
       key.append(width - key.size(), ' ');
     }
     std::string value = e.value;
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     value = blank_out_controls(hide_url_passwords(std::move(value)));
-    if (value.size() > kValueLimit) value = value.substr(0, kValueCut) + kEllipsis;
+    if (value.size() > kValueLimit) value = cut_at_character(value, kValueCut) + kEllipsis;
     rows.push_back({utf8_to_wide(key), utf8_to_wide(value)});
   }
   return rows;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "ui/listing.h"
 

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_report.h"
 #include "check/report_json.h"

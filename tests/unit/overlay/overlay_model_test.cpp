@@ -117,11 +117,17 @@ TEST(OverlayFile, Location) {
   // Read as bytes: CR LF becomes LF, a lone CR and 0x1A stay; a folder says why it was not read.
   std::string text;
   std::string why;
-  EXPECT_FALSE(read_overlay_text(dir.wide() + L"\\command-line.json", text, why));
+  std::size_t not_utf8 = 0;
+  EXPECT_FALSE(read_overlay_text(dir.wide() + L"\\command-line.json", text, why, not_utf8));
   EXPECT_EQ(why, "it is a folder");
   vantrel::testing::write_file(dir.fs() / "o.json", "{\"a\":\"x\r\ny\rz\x1a\"}\r\n");
-  ASSERT_TRUE(read_overlay_text(dir.wide() + L"\\o.json", text, why));
+  ASSERT_TRUE(read_overlay_text(dir.wide() + L"\\o.json", text, why, not_utf8));
   EXPECT_EQ(text, "{\"a\":\"x\ny\rz\x1a\"}\n");
+  EXPECT_EQ(not_utf8, std::string::npos);
+  // The first byte that is not UTF-8 is named by its place in the file, CRs counted.
+  vantrel::testing::write_file(dir.fs() / "o.json", "{\r\n\"a\":\"\xC3\xBC\xFC\"}");
+  ASSERT_TRUE(read_overlay_text(dir.wide() + L"\\o.json", text, why, not_utf8));
+  EXPECT_EQ(not_utf8, 10u);
 }
 
 #ifndef _WIN32

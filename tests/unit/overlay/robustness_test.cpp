@@ -3,6 +3,7 @@
 // quadratic scan would run into the test's time limit.
 #include <gtest/gtest.h>
 
+#include "base/shown_text.h"
 #include "base/json_extract.h"
 #include "overlay/overlay_model.h"
 #include "ui/listing.h"

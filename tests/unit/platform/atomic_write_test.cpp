@@ -41,6 +41,22 @@ TEST(RetryWhileHeld, WaitsOnlyForHolds) {
 
 // A path from outside is made absolute once and prefixed, so no later call
 // renames it; names below it are appended exactly as listed.
+// The system's word on a failed call: its text on one line, "%1" filled with
+// the file, other inserts left out.
+TEST(WindowsErrorText, FromTheSystemsText) {
+  const std::tuple<unsigned long, std::wstring, std::wstring, std::string> cases[] = {
+      {193, L"%1 is not a valid Win32 application.\r\n", L"C:\\e.exe",
+       "Windows error 193 (C:\\e.exe is not a valid Win32 application.)"},
+      {11, L"Bad EXE format for %1.\r\n", L"", "Windows error 11 (Bad EXE format for .)"},
+      {1, L"A %2 and %10\r\nB \r\n", L"x", "Windows error 1 (A  and  B)"},
+      {5, L"", L"x", "Windows error 5"},
+      {1260, L"\r\n", L"", "Windows error 1260"},
+  };
+  for (const auto& [code, text, insert, expected] : cases) {
+    EXPECT_EQ(platform::describe_windows_error(code, text, insert), expected) << code;
+  }
+}
+
 TEST(FilePath, OneWayToAFile) {
   const std::pair<std::wstring, std::wstring> prefixed[] = {
       {L"C:\\p\\x", L"\\\\?\\C:\\p\\x"}, {L"\\\\srv\\share\\x", L"\\\\?\\UNC\\srv\\share\\x"},
