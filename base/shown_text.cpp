@@ -80,4 +80,32 @@ std::string nearest(const std::string& name, const std::vector<std::string>& can
   return best;
 }
 
+std::string visible_text(const std::string& text) {
+  // Valid UTF-8 first (what is not becomes U+FFFD), then every control
+  // character written out: C0 and DEL as \xHH, C1 (U+0080-U+009F) as \u00HH.
+  const std::string utf8 = wide_to_utf8(utf8_to_wide(text));
+  const char* digits = "0123456789abcdef";
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+    if (c < 0x20 || c == 0x7F) {
+      out += std::string("\\x") + digits[c >> 4] + digits[c & 15];
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      out += std::string("\\u00") + digits[next >> 4] + digits[next & 15];
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string ascii_lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 }  // namespace vantrel

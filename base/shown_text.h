@@ -25,6 +25,19 @@ std::string blank_out_controls(std::string text);
 // never leaves half a character to show as U+FFFD.
 std::string cut_at_character(const std::string& text, std::size_t limit);
 
+// `text` as valid UTF-8 with every control character shown instead of
+// written, for a terminal: C0 controls (line breaks and ESC among them) and
+// DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b". A line break or
+// escape sequence inside a value cannot break, hide or rewrite a report's
+// own lines.
+std::string visible_text(const std::string& text);
+
+// `text` between double quotes, as messages quote a value.
+inline std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// `text` with the letters A-Z in lower case, every other byte as it is.
+std::string ascii_lower(std::string text);
+
 // The number of single-byte insertions, deletions and substitutions that turn
 // `a` into `b`.
 std::size_t edit_distance(const std::string& a, const std::string& b);

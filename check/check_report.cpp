@@ -12,8 +12,6 @@ namespace vantrel {
 
 namespace {
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
 std::string start_reason(const PersonaOverlay& o, StartPath path) {
   const std::vector<std::string> needs = discovery_needs(o);
   std::string list;

@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "base/json_extract.h"
+#include "base/shown_text.h"
 #include "discovery/country_language.h"
+#include "discovery/geo_answer.h"
 
 namespace vantrel {
 
 namespace {
-
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // The primary language of a tag or of an Accept-Language list's first entry:
 // "de" for "de-DE" and for "de-DE,de;q=0.9".
@@ -18,25 +18,12 @@ std::string primary_language(const std::string& value) {
   return ascii_lower(value.substr(0, value.find_first_of("-_,; ")));
 }
 
-// A decimal number with optional sign and fraction, nothing else; false for
-// anything else (exponents, blanks, words, "nan").
+// A coordinate written as discovery accepts one from the endpoint (a plain
+// decimal number within `limit`); false for anything else.
 bool read_number(const std::string& text, double limit, double& out) {
-  if (text.empty()) return false;
-  std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
-  std::size_t digits = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    if (text[i] >= '0' && text[i] <= '9') {
-      ++digits;
-    } else if (text[i] == '.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0 || digits > 30) return false;
+  if (!is_coordinate(text, limit)) return false;
   out = std::strtod(text.c_str(), nullptr);
-  return std::fabs(out) <= limit;
+  return true;
 }
 
 // The value as written where the launcher read the key (a string decoded);
@@ -84,13 +71,6 @@ Comparison compare_position(const std::vector<SettingRead>& readings, const Prob
 }
 
 }  // namespace
-
-std::string ascii_lower(std::string s) {
-  for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return s;
-}
 
 const char* verdict_text(Verdict verdict) {
   switch (verdict) {

@@ -39,9 +39,6 @@ std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& read
 // radius 6371.0088 km).
 double great_circle_km(double lat1, double lng1, double lat2, double lng2);
 
-// `s` with the letters A-Z in lower case, every other byte as it is.
-std::string ascii_lower(std::string s);
-
 // "agrees", "note" or "mismatch".
 const char* verdict_text(Verdict verdict);
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/argument_quote.h"
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_command_line.h"
 #include "check/check_report.h"
@@ -77,7 +78,7 @@ ProbeReport probe(const LaunchPlan& plan) {
 CheckReport check_start(const std::vector<std::wstring>& args, const std::wstring& pass_through,
                         const CheckCommandLine& command) {
   CheckInputs in;
-  in.plan = plan_launch(args, platform::own_folder());
+  in.plan = plan_launch(args, platform::own_folder(), true);
   in.engine_path = engine_path_for(in.plan.launcher_dir);
   in.engine_found = platform::path_exists(platform::file_path(in.engine_path));
   in.pass_through = pass_through;

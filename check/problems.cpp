@@ -11,8 +11,6 @@ namespace vantrel {
 
 namespace {
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
 bool hex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool holds_unicode_escape(const std::string& s) {

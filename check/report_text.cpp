@@ -59,27 +59,6 @@ std::string value_text(const SettingValue& v) {
 
 }  // namespace
 
-std::string visible_text(const std::string& text) {
-  // Valid UTF-8 first (what is not becomes U+FFFD), then every control
-  // character written out: C0 and DEL as \xHH, C1 (U+0080-U+009F) as \u00HH.
-  const std::string utf8 = wide_to_utf8(utf8_to_wide(text));
-  const char* digits = "0123456789abcdef";
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
-    if (c < 0x20 || c == 0x7F) {
-      out += std::string("\\x") + digits[c >> 4] + digits[c & 15];
-    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      out += std::string("\\u00") + digits[next >> 4] + digits[next & 15];
-      ++i;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
 std::string member_snippet(const std::string& written) {
   const std::string shown = blank_out_controls(hide_url_passwords(written));
   return shown.size() > 72 ? cut_at_character(shown, 71) + "\xE2\x80\xA6" : shown;

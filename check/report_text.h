@@ -9,18 +9,13 @@ namespace vantrel {
 struct CheckReport;
 
 // The report. Text from the overlay, the profile's file names or the network
-// never reaches the terminal raw (see visible_text), and no URL password in
+// never reaches the terminal raw (visible_text), and no URL password in
 // it is shown.
 std::string check_report_text(const CheckReport& report);
 
 // One profile of a store, in a few lines: its name, the start, the probe's
 // verdict, then every mismatch, note and problem.
 std::string check_store_block_text(const std::string& name, const CheckReport& report);
-
-// `text` as valid UTF-8 with every control character shown instead of
-// written: C0 controls (line breaks and ESC among them) and DEL as "\x1b",
-// C1 controls (U+0080 to U+009F) as "\u009b".
-std::string visible_text(const std::string& text);
 
 // A member as written, for both reports: on one line (controls as blanks),
 // its URL passwords hidden, cut after 71 bytes where a character ends, "…"

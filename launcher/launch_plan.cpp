@@ -30,7 +30,7 @@ HostFigures query_host_figures(const PersonaOverlay& overlay) {
   return host;
 }
 
-LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir) {
+LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir, bool record_readings) {
   LaunchPlan plan;
   plan.launcher_dir = launcher_dir;
   plan.user_data_dir = user_data_dir_from_args(args);
@@ -39,7 +39,7 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
     plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable,
                                           plan.overlay_not_utf8_at);
     if (!plan.overlay_read) plan.overlay_text.clear();
-    OverlayReading reading = read_overlay(plan.overlay_text);
+    OverlayReading reading = read_overlay(plan.overlay_text, record_readings);
     plan.overlay = std::move(reading.values);
     plan.readings = std::move(reading.settings);
   } catch (const std::bad_alloc&) {
@@ -51,7 +51,7 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
     plan.overlay_text.clear();
     plan.overlay_not_utf8_at = std::string::npos;
     plan.overlay = PersonaOverlay();
-    plan.readings = read_overlay(std::string()).settings;
+    plan.readings = read_overlay(std::string(), record_readings).settings;
     return plan;
   }
   plan.path = choose_start_path(plan.overlay);

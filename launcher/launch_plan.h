@@ -33,7 +33,7 @@ struct LaunchPlan {
   // nothing (its defaults would drop a "block").
   bool overlay_too_large = false;
   PersonaOverlay overlay;
-  std::vector<SettingRead> readings;  // how each setting was read, in the settings table's order
+  std::vector<SettingRead> readings;  // with record_readings: how each setting was read, in table order
   StartPath path = StartPath::passthrough;
   // A running Engine holds the profile's "lockfile": nothing is removed from under it.
   bool profile_in_use = false;
@@ -44,8 +44,10 @@ struct LaunchPlan {
 // The plan for a start with these arguments (after the program name) from a
 // launcher in `launcher_dir`. Reads the overlay and the WebGL catalogue. When
 // memory runs out reading the overlay, overlay_too_large is set and the plan
-// is otherwise empty.
-LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir);
+// is otherwise empty. With `record_readings` (vantrel-check) the plan keeps
+// the overlay reader's record of each setting.
+LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir,
+                       bool record_readings = false);
 
 // Discovery runs when the overlay asks for a value that only the egress can
 // give and names a "socks5://" proxy (byte-wise, case-sensitive).

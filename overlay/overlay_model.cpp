@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/json_extract.h"
+#include "base/shown_text.h"
 
 namespace vantrel {
 
@@ -56,14 +57,13 @@ namespace {
 
 constexpr std::size_t npos = std::string::npos;
 
-std::string quoted(const std::string& s) { return "\"" + s + "\""; }
-
 // Reads one row's key from the text into its field, and says where and why.
-SettingRead read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o) {
+SettingRead read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o, bool record) {
   SettingRead r;
   r.setting = &s;
   std::size_t& at = r.at;
-  const std::vector<std::size_t> named = key_positions(text, s.key);
+  // Every place the key is named: a scan of the whole text, only for the record.
+  const std::vector<std::size_t> named = record ? key_positions(text, s.key) : std::vector<std::size_t>();
   r.named = named.size();
   SettingValue& v = r.value;
   switch (s.reading) {
@@ -137,10 +137,10 @@ void place_setting(const std::string& text, SettingRead& r) {
 
 }  // namespace
 
-OverlayReading read_overlay(const std::string& text) {
+OverlayReading read_overlay(const std::string& text, bool record) {
   OverlayReading reading;
   PersonaOverlay& o = reading.values;
-  for (const OverlaySetting& s : overlay_settings()) reading.settings.push_back(read_setting(s, text, o));
+  for (const OverlaySetting& s : overlay_settings()) reading.settings.push_back(read_setting(s, text, o, record));
   SettingRead* start_page = nullptr;
   SettingRead* close_tabs = nullptr;
   for (SettingRead& r : reading.settings) {
@@ -157,6 +157,7 @@ OverlayReading read_overlay(const std::string& text) {
     o.close_previous_tabs = close_tabs->value.on = true;
     close_tabs->notes = {"true because \"start-page\" is set"};
   }
+  if (!record) reading.settings.clear();
   for (SettingRead& r : reading.settings) place_setting(text, r);
   return reading;
 }

@@ -136,9 +136,11 @@ struct OverlayReading {
 
 // Reads the settings from the overlay text, row by row of
 // overlay_settings(); absent or malformed values give the defaults above.
-// The launcher uses the values; vantrel-check shows how each was read.
-OverlayReading read_overlay(const std::string& text);
-inline PersonaOverlay parse_persona_overlay(const std::string& text) { return read_overlay(text).values; }
+// The launcher uses the values; vantrel-check shows how each was read. With
+// `record` false the settings' records are left out (the values are the
+// same): finding every place a key is named costs a scan of the text per key.
+OverlayReading read_overlay(const std::string& text, bool record = true);
+inline PersonaOverlay parse_persona_overlay(const std::string& text) { return read_overlay(text, false).values; }
 
 // Whether discovery can ask through this proxy: it begins with "socks5://"
 // (byte-wise, case-sensitive).

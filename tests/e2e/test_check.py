@@ -26,6 +26,20 @@ class Readings(unittest.TestCase):
         self.assertEqual({c for c in out if c < ' ' or '\x7f' <= c <= '\x9f'}, {'\n'})
         self.assertIn('https://x/\\x1b[8m\\x1b]0;t\\x07', out)
 
+    def test_json_is_ascii_and_reads_as_the_launcher_read(self):
+        # Bytes that read the same in every code page; the values exactly the launcher's.
+        s = Sandbox(self)
+        profile = os.path.join(s.root, 'Prófil \U0001F600')
+        os.makedirs(profile)
+        s.write_overlay('{"start-page":"https://bücher.example/\U0001F600","lang":"ü"}', folder=profile)
+        args = ['--user-data-dir=' + win_path(profile), 'ä']
+        report, raw = s.check_report(args)
+        self.assertEqual([b for b in raw if b >= 0x80], [])
+        self.assertEqual((report['user_data_dir'], report['settings']['start-page']['value']),
+                         (win_path(profile), 'https://bücher.example/\U0001F600'))
+        self.assertEqual(s.run_launcher(args), 0)
+        self.assertEqual(report['engine_command_line'], s.received()['command_line'])
+
     def test_own_options_only_before_the_launchers_arguments(self):
         s = Sandbox(self)
         self.assertEqual(wine([s.check, s.profile_arg, '--json']).returncode, 2)

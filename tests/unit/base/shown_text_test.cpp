@@ -18,6 +18,11 @@ TEST(HideUrlPasswords, Table) {
   for (const auto& [text, hidden] : cases) EXPECT_EQ(hide_url_passwords(text), hidden) << text;
 }
 
+// Nothing from outside reaches a terminal as a control character.
+TEST(VisibleText, ShowsControls) {
+  EXPECT_EQ(visible_text("a\x1b[8m\x7f\xc2\x9b" "b\n\t\xc3\xa9\xff"), "a\\x1b[8m\\x7f\\u009bb\\x0a\\x09\xc3\xa9\xef\xbf\xbd");
+}
+
 // A cut never leaves half a character; bytes that are not UTF-8 count one by one.
 TEST(CutAtCharacter, Table) {
   const std::tuple<std::string, std::size_t, std::string> cases[] = {
