@@ -28,7 +28,10 @@ void overlay(const std::string& text) {
   plan.overlay_path = L"C:\\p\\command-line.json";
   plan.overlay_read = true;
   plan.overlay_text = text;
-  plan.overlay = parse_persona_overlay(text);
+  plan.overlay_not_utf8_at = first_not_utf8(text);
+  OverlayReading reading = read_overlay(text);
+  plan.overlay = reading.values;
+  plan.readings = reading.settings;
   plan.path = choose_start_path(plan.overlay);
   make_progress_listings(build_overlay_listing(text));
   const HostFigures host{L"8", L"4"};
@@ -46,10 +49,11 @@ void overlay(const std::string& text) {
   probed.ran = true;
   probed.last = {"203.0.113.7", 0, 1, ErrorCode::none, "", "FR", "Europe/Paris", "48.8566", "2.3522"};
   probed.outcome = std::make_shared<DiscoveryOutcome>();
-  in.probe = &probed;
-  check_report_json(in);
-  check_report_text(in);
-  check_exit_code(in, true);
+  in.probe = probed;
+  const CheckReport report = make_check_report(in, true);
+  check_report_json(report);
+  check_report_text(report);
+  check_store_block_text("p", report);
 }
 
 // A geo-IP answer, as curl's output of a successful run, and the values
