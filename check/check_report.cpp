@@ -100,7 +100,7 @@ CheckReport make_check_report(CheckInputs in, bool strict) {
   r.problems = check_problems(in);
   if (in.probe && in.probe->succeeded()) {
     r.probed_command_line = engine_command_line(in.engine_path, in.pass_through, plan, form, *in.probe->outcome, in.host);
-    r.comparisons = compare_with_egress(plan.readings, plan.overlay, in.probe->last);
+    r.comparisons = compare_with_egress(plan.readings, in.probe->last);
   }
   if (in.probe && in.probe->failed()) {
     r.exit = CheckExit::probe_failed;

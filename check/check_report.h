@@ -13,6 +13,7 @@
 #include "check/problems.h"
 #include "discovery/outcome.h"
 #include "discovery/probe_result.h"
+#include "discovery/worker.h"
 #include "launcher/launch_plan.h"
 #include "profile/hygiene.h"
 
@@ -20,12 +21,9 @@ namespace vantrel {
 
 // The result of --probe: whether it ran, and what the launcher's own discovery
 // found or why it failed.
-struct ProbeReport {
+struct ProbeReport : EgressProbe {
   bool ran = false;
   std::string not_run_reason;
-  ProbeResult last;       // the last probe's result (error code and message on failure)
-  std::string last_url;   // the endpoint it asked
-  std::shared_ptr<const DiscoveryOutcome> outcome;  // what discovery derived; set when it ran
   bool failed() const { return ran && last.error_code != ErrorCode::none; }
   // The last probe's message, and the system's word when a Windows call failed.
   std::string message() const { return last.message + (last.windows_error.empty() ? "" : ": " + last.windows_error); }

@@ -90,8 +90,7 @@ double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
   return 2 * 6371.0088 * std::asin(std::sqrt(std::fmin(1.0, h)));
 }
 
-std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const PersonaOverlay& o,
-                                            const ProbeResult& egress) {
+std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const ProbeResult& egress) {
   std::vector<Comparison> out;
   const LanguagePair derived = lookup_country_language(egress.country_code);
   bool position_done = false;
@@ -99,10 +98,8 @@ std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& read
     const OverlaySetting& s = *r.setting;
     std::string value;
     bool is_string = false;
-    // The values derived from the egress; the host's figures have nothing to compare with.
-    const bool egress_derived = s.gives != Added::none && s.gives != Added::device_memory &&
-                                s.gives != Added::hardware_concurrency && s.gives != Added::speech_voices;
-    if (!egress_derived || !(o.*s.flag) || !fixed_value(r, value, &is_string)) continue;
+    // A value the overlay gives that the egress could have given: the host's figures have nothing to compare with.
+    if (!derived_from_egress(s.gives) || !r.value.on || !fixed_value(r, value, &is_string)) continue;
     Comparison c;
     c.setting = s.key;
     c.overlay_value = value;
@@ -152,7 +149,7 @@ std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& read
       case Added::geo_lng:
         if (position_done) continue;
         position_done = true;
-        if (!o.has_geo_lat || !o.has_geo_lng) {
+        if (!read_giving(readings, Added::geo_lat).value.on || !read_giving(readings, Added::geo_lng).value.on) {
           c.verdict = Verdict::note;
           c.message = std::string("only ") + s.key + " is named: no position to compare";
         } else {

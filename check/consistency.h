@@ -32,8 +32,7 @@ inline constexpr double MISMATCH_DISTANCE_KM = 1000.0;
 // it: `readings`, one per row of the settings table) against the egress a
 // successful probe found (`egress`: ip, country_code, timezone, geo_lat,
 // geo_lng). Values that cannot be compared give a note, never a guess.
-std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const PersonaOverlay& overlay,
-                                            const ProbeResult& egress);
+std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const ProbeResult& egress);
 
 // Great-circle distance in km between two positions in degrees (mean Earth
 // radius 6371.0088 km).

@@ -52,28 +52,6 @@ void print(DWORD which, const std::string& utf8) {
   }
 }
 
-// The launcher's own discovery, with no window, no pauses and no records:
-// the error record goes nowhere, the last probe's result is kept.
-ProbeReport probe(const LaunchPlan& plan) {
-  ProbeReport report;
-  report.not_run_reason = probe_not_run_reason(plan.overlay);
-  if (!report.not_run_reason.empty()) return report;
-  report.ran = true;
-  const auto outcome = std::make_shared<DiscoveryOutcome>();
-  DiscoveryContext context{plan.overlay, L"", default_endpoints(), system_worker_hooks(), outcome};
-  const auto real_probe = context.hooks.probe;
-  context.hooks.probe = [&report, real_probe](const std::string& proxy, const std::string& url) {
-    report.last = real_probe(proxy, url);
-    report.last_url = url;
-    return report.last;
-  };
-  context.hooks.report = [](const DiscoveryReport&) {};
-  context.hooks.cancelled = [] { return false; };
-  run_discovery(context);
-  report.outcome = outcome;
-  return report;
-}
-
 // The report of one start with these arguments.
 CheckReport check_start(const std::vector<std::wstring>& args, const std::wstring& pass_through,
                         const CheckCommandLine& command) {
@@ -85,7 +63,15 @@ CheckReport check_start(const std::vector<std::wstring>& args, const std::wstrin
   in.args = args;
   in.host = query_host_figures(in.plan.overlay);
   in.preview = preview_removals(in.plan.user_data_dir, in.plan.removals);
-  if (command.probe) in.probe = probe(in.plan);
+  if (command.probe) {
+    // The launcher's own discovery, without its window, pauses and records.
+    ProbeReport& probe = in.probe.emplace();
+    probe.not_run_reason = probe_not_run_reason(in.plan.overlay);
+    probe.ran = probe.not_run_reason.empty();
+    if (probe.ran) {
+      static_cast<EgressProbe&>(probe) = probe_egress(in.plan.overlay, default_endpoints(), system_worker_hooks().probe);
+    }
+  }
   return make_check_report(std::move(in), command.strict);
 }
 

@@ -87,4 +87,21 @@ void run_discovery(const DiscoveryContext& context) {
   hooks.report({Kind::finished, "", ErrorCode::none, blocked});
 }
 
+EgressProbe probe_egress(const PersonaOverlay& overlay, const Endpoints& endpoints,
+                         const std::function<ProbeResult(const std::string&, const std::string&)>& probe) {
+  EgressProbe asked;
+  WorkerHooks hooks;
+  hooks.probe = [&asked, &probe](const std::string& proxy, const std::string& url) {
+    asked.last = probe(proxy, url);
+    asked.last_url = url;
+    return asked.last;
+  };
+  hooks.report = [](const DiscoveryReport&) {};
+  hooks.cancelled = [] { return false; };
+  const auto outcome = std::make_shared<DiscoveryOutcome>();
+  run_discovery({overlay, std::wstring(), endpoints, hooks, outcome});  // no record path: no record work
+  asked.outcome = outcome;
+  return asked;
+}
+
 }  // namespace vantrel

@@ -79,4 +79,16 @@ void derive_overrides(const PersonaOverlay& overlay, const ProbeResult& result, 
 // verdict, overrides, reports. Writes the outcome's values and `blocked`.
 void run_discovery(const DiscoveryContext& context);
 
+// What discovery found when it was only asked (vantrel-check's --probe).
+struct EgressProbe {
+  ProbeResult last;      // the last probe's result (error code and message on failure)
+  std::string last_url;  // the endpoint it asked
+  std::shared_ptr<const DiscoveryOutcome> outcome;  // what was derived
+};
+
+// The worker's discovery for `overlay`, asking through `probe`, and nothing
+// else: no reports, no pauses, no cancel, no records.
+EgressProbe probe_egress(const PersonaOverlay& overlay, const Endpoints& endpoints,
+                         const std::function<ProbeResult(const std::string&, const std::string&)>& probe);
+
 }  // namespace vantrel

@@ -39,18 +39,21 @@ const std::vector<OverlaySetting>& overlay_settings() {
   return table;
 }
 
+bool derived_from_egress(Added value) {
+  for (const OverlaySetting& s : overlay_settings()) {
+    if (value != Added::none && (s.asks[0] == value || s.asks[1] == value)) return true;
+  }
+  return false;
+}
+
 bool launcher_adds(const PersonaOverlay& o, Added value) {
   if (value == Added::none) return false;
-  bool asked_for = false;  // some flag can ask for the value
-  bool asked = false;      // one that is switched on does
+  bool asked = false;  // a flag that is switched on asks for the value
   for (const OverlaySetting& s : overlay_settings()) {
     if (s.gives == value && o.*s.flag) return false;
-    if (s.asks[0] == value || s.asks[1] == value) {
-      asked_for = true;
-      asked = asked || o.*s.flag;
-    }
+    asked = asked || ((s.asks[0] == value || s.asks[1] == value) && o.*s.flag);
   }
-  return asked || !asked_for;
+  return asked || !derived_from_egress(value);
 }
 
 namespace {

@@ -86,6 +86,11 @@ const std::vector<OverlaySetting>& overlay_settings();
 // flag asks for (host figures, voices preset) are added unless given.
 bool launcher_adds(const PersonaOverlay& overlay, Added value);
 
+// Whether `value` is derived from the proxy's egress: a flag can ask for it
+// (the WebRTC address, the time zone, the language and the position; not the
+// host's figures or the voices preset).
+bool derived_from_egress(Added value);
+
 // One member as written in the file: key between its quotes, raw value.
 struct OverlayEntry {
   std::string key;

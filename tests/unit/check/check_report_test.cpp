@@ -203,7 +203,7 @@ TEST(Consistency, AgainstTheEgress) {
   for (const auto& [overlay, egress, expected] : cases) {
     std::string got;
     const OverlayReading reading = read_overlay(overlay);
-    for (const Comparison& c : compare_with_egress(reading.settings, reading.values, *egress)) {
+    for (const Comparison& c : compare_with_egress(reading.settings, *egress)) {
       got += c.setting + " " + verdict_text(c.verdict) +
              (c.distance_km >= 0 ? " " + std::to_string(std::lround(c.distance_km)) + " km" : "") + "|";
     }

@@ -115,6 +115,19 @@ TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {
   EXPECT_FALSE(run.deleted || !run.written.empty());
 }
 
+// Asked alone (the check's probe): the last endpoint's answer and what it gave.
+TEST(DiscoveryWorker, ProbeEgressKeepsTheLastAnswer) {
+  std::vector<std::string> asked;
+  const EgressProbe e = probe_egress(parse_persona_overlay(R"({"proxy-server":"socks5://h:1","webrtc-no-leak":true})"),
+                                     {"geo.test", "ip.test"}, [&asked](const std::string&, const std::string& url) {
+                                       asked.push_back(url);
+                                       return asked.size() == 1 ? failure(E::proxy_timeout, 28, 10) : ProbeResult{"203.0.113.9"};
+                                     });
+  EXPECT_EQ(asked, (std::vector<std::string>{"https://geo.test/geoip?format=json", "https://ip.test/myip"}));
+  EXPECT_EQ(std::make_tuple(e.last.ip, e.last_url, e.outcome->webrtc_public_ip),
+            std::make_tuple(std::string("203.0.113.9"), std::string("https://ip.test/myip"), std::string("203.0.113.9")));
+}
+
 TEST(DiscoveryWorker, CancelStopsAtEachCheckPoint) {
   // (the overlay, the reports after which the user cancels, the probes made,
   // whether the error record is written): a cancel during a probe starts no
