@@ -18,6 +18,7 @@ struct DiscoveryOutcome {
   std::string country_code;
   std::string provider;      // label of the endpoint asked last
   std::uint64_t elapsed_ms = 0;  // summed over the probes run
+  std::int32_t curl_exit_code = -1;  // the last probe's; -1 when curl did not run or crashed
 
   // The derived values (UTF-8), each named after the Engine switch it fills;
   // set only on success and only for what launcher_adds() (the overlay asks

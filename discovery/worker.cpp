@@ -60,6 +60,7 @@ void run_discovery(const DiscoveryContext& context) {
   outcome.provider = last_url == endpoints.fallback_url() ? endpoints.fallback_host : PRIMARY_PROVIDER;
   outcome.timezone = result.timezone;
   outcome.elapsed_ms = result.elapsed_ms;
+  outcome.curl_exit_code = result.curl_exit_code;
 
   if (result.error_code != ErrorCode::none) {
     ErrorRecord record;

@@ -8,10 +8,11 @@ namespace vantrel {
 // Starts the Engine with `command_line` (engine_command_line(...)) and
 // `engine_path` as the application name; no handles inherited, the
 // launcher's environment and current folder. The returned handles are closed
-// at once: the launcher neither waits for nor watches the Engine. On failure
-// returns false and, when `error` is given, stores the system error code.
-bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line,
-                   unsigned long* error = nullptr);
+// at once: the launcher neither waits for nor watches the Engine. On success
+// `pid`, when given, receives the new process's id; on failure returns false
+// and, when `error` is given, stores the system error code.
+bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line, unsigned long* error = nullptr,
+                   unsigned long* pid = nullptr);
 
 // The message shown when the Engine exists but cannot be started: it names
 // the Engine's path and the system's explanation of `error`

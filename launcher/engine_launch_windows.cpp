@@ -10,7 +10,8 @@
 
 namespace vantrel {
 
-bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line, unsigned long* error) {
+bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line, unsigned long* error,
+                   unsigned long* pid) {
   // CreateProcessW may write into the command line: give it a private copy.
   std::vector<wchar_t> buffer(command_line.begin(), command_line.end());
   buffer.push_back(L'\0');
@@ -25,6 +26,7 @@ bool launch_engine(const std::wstring& engine_path, const std::wstring& command_
     if (error != nullptr) *error = last_error;
     return false;
   }
+  if (pid != nullptr) *pid = info.dwProcessId;
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
   return true;

@@ -10,8 +10,7 @@
 
 namespace vantrel {
 
-std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args) {
-  const std::wstring prefix = L"--user-data-dir=";
+std::wstring switch_value(const std::vector<std::wstring>& args, const std::wstring& prefix) {
   for (const std::wstring& arg : args) {
     if (arg.size() > prefix.size() && arg.compare(0, prefix.size(), prefix) == 0) return arg.substr(prefix.size());
   }

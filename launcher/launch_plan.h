@@ -57,9 +57,14 @@ StartPath choose_start_path(const PersonaOverlay& overlay);
 // empty.
 HostFigures query_host_figures(const PersonaOverlay& overlay);
 
-// The profile folder named by the first argument that begins with
-// "--user-data-dir=" (case-sensitive) and has something behind the prefix;
-// empty when there is none. `args` excludes the program name.
-std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args);
+// What stands behind `prefix` in the first argument that begins with it
+// (case-sensitive) and has something behind it; empty when there is none.
+// `args` excludes the program name.
+std::wstring switch_value(const std::vector<std::wstring>& args, const std::wstring& prefix);
+
+// The profile folder: switch_value(args, "--user-data-dir=").
+inline std::wstring user_data_dir_from_args(const std::vector<std::wstring>& args) {
+  return switch_value(args, L"--user-data-dir=");
+}
 
 }  // namespace vantrel

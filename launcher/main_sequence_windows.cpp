@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/atomic_write.h"
 #include "base/scoped_handle.h"
@@ -19,6 +20,7 @@
 #include "platform/platform.h"
 #include "records/records.h"
 #include "ui/progress_window.h"
+#include "vantrel/build_config.h"
 
 namespace vantrel {
 
@@ -26,14 +28,32 @@ namespace {
 
 constexpr const wchar_t* kCaption = L"Vantrel";
 
-// The box for an overlay too large to read in memory (its path when known):
+// An error box with no owner window; returns when it is dismissed.
+void error_box(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR); }
+
+// The text for an overlay too large to read in memory (its path when known):
 // nothing is started, never with the defaults, which would drop a "block".
-ExitCode overlay_too_large(const std::wstring& path) {
-  const std::wstring text = L"The persona overlay is too large to read" + (path.empty() ? L"." : L":\n" + path) +
-                            L"\n\nNothing was started.";
-  ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
-  return ExitCode::not_begun;
+std::wstring overlay_too_large_text(const std::wstring& path) {
+  return L"The persona overlay is too large to read" + (path.empty() ? L"." : L":\n" + path) +
+         L"\n\nNothing was started.";
 }
+
+// The caller's outcome file: written, when asked for, on every way a run
+// ends, before any message box.
+struct OutcomeFile {
+  std::wstring path;  // the --vantrel-outcome-file= argument, or empty: nothing is written
+  ULONGLONG began = ::GetTickCount64();
+  RunEnding ending;
+
+  ExitCode end(RunOutcome outcome, ExitCode code) {
+    if (path.empty()) return code;
+    ending.outcome = outcome;
+    ending.exit_code = static_cast<int>(code);
+    ending.run_ms = ::GetTickCount64() - began;
+    platform::write_file_atomic(platform::file_path(path), build_outcome_json(ending, VANTREL_VERSION_TEXT));
+    return code;
+  }
+};
 
 DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
   return {o.ip, o.timezone, o.country_code, o.geo_lat, o.geo_lng, o.lang, o.accept_language, o.provider};
@@ -43,27 +63,43 @@ DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
 struct Run {
   std::wstring engine_path;
   std::wstring pass_through_args;
+  OutcomeFile& told;
   LaunchPlan plan;
   HostFigures host;
 
   void write_result(RunStatus status, std::uint64_t elapsed_ms, ErrorCode error, const std::string& message,
-                    const DiscoveryOutcome& outcome) const {
+                    const DiscoveryOutcome& outcome) {
     const std::wstring path = record_path(plan.user_data_dir, RESULT_RECORD_NAME);
-    if (path.empty()) return;
-    platform::write_file_atomic(platform::file_path(path), build_result_record_json(platform::utc_timestamp(), status, elapsed_ms, error,
-                                                               message, discovered_values(outcome)));
+    told.ending.result_record_written =
+        !path.empty() && platform::write_file_atomic(platform::file_path(path),
+                                                     build_result_record_json(platform::utc_timestamp(), status,
+                                                                              elapsed_ms, error, message,
+                                                                              discovered_values(outcome)));
+    told.ending.status = status;
+    told.ending.error = error;
   }
 
-  void clean_profile() const { remove_planned(plan.user_data_dir, plan.removals); }
+  void clean_profile() {
+    bool asked = plan.overlay.close_previous_tabs;
+    for (const auto& category : plan.overlay.granular_storage_reset) asked = asked || category.second;
+    told.ending.cleaning = plan.profile_in_use && asked ? Cleaning::skipped_profile_in_use
+                           : plan.removals.empty()     ? Cleaning::not_asked
+                                                       : Cleaning::done;
+    remove_planned(plan.user_data_dir, plan.removals);
+  }
 
   // Starts the Engine; when the system refuses, says so instead of reporting
   // a start that never happened.
-  ExitCode start(SwitchForm form, const DiscoveryOutcome& outcome) const {
+  ExitCode start(SwitchForm form, const DiscoveryOutcome& outcome) {
     const std::wstring line = engine_command_line(engine_path, pass_through_args, plan, form, outcome, host);
     unsigned long error = 0;
-    if (launch_engine(engine_path, line, &error)) return ExitCode::started;
-    const std::wstring text = engine_start_failure_text(engine_path, error);
-    ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
+    unsigned long pid = 0;
+    if (launch_engine(engine_path, line, &error, &pid)) {
+      told.ending.engine_pid = pid;
+      return told.end(RunOutcome::started, ExitCode::started);
+    }
+    told.end(RunOutcome::engine_refused, ExitCode::engine_missing);
+    error_box(engine_start_failure_text(engine_path, error));
     return ExitCode::engine_missing;
   }
 
@@ -72,11 +108,11 @@ struct Run {
   // overlay that blocks on a failed discovery is blocked here too: without
   // its derived values the persona would go online with the host's time zone
   // and its real WebRTC address, which is what "block" exists to prevent.
-  ExitCode degraded(const std::string& message) const {
+  ExitCode degraded(const std::string& message) {
     const DiscoveryOutcome nothing;
     if (plan.overlay.on_proxy_fail == OnProxyFail::block) {
       write_result(RunStatus::blocked, 0, ErrorCode::dialog_init_failed, message, nothing);
-      return ExitCode::blocked;
+      return told.end(RunOutcome::blocked, ExitCode::blocked);
     }
     write_result(RunStatus::degraded, 0, ErrorCode::dialog_init_failed, message, nothing);
     clean_profile();
@@ -93,18 +129,23 @@ void run_message_loop() {
   }
 }
 
-ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
+ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::vector<std::wstring>& args,
+             OutcomeFile& told) {
   const std::wstring launcher_dir = platform::own_folder();
-  Run run{engine_path_for(launcher_dir), command_line != nullptr ? command_line : L"", {}, {}};
+  Run run{engine_path_for(launcher_dir), pass_through, told, {}, {}};
   if (!platform::path_exists(platform::file_path(run.engine_path))) {
-    const std::wstring text = L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.";
-    ::MessageBoxW(nullptr, text.c_str(), kCaption, MB_ICONERROR);
+    told.end(RunOutcome::engine_missing, ExitCode::engine_missing);
+    error_box(L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.");
     return ExitCode::engine_missing;
   }
   // Read from the very text passed on to the Engine: what is cleaned and
   // recorded is the profile the Engine opens.
-  run.plan = plan_launch(platform::split_arguments(run.pass_through_args), launcher_dir);
-  if (run.plan.overlay_too_large) return overlay_too_large(run.plan.overlay_path);
+  run.plan = plan_launch(args, launcher_dir);
+  if (run.plan.overlay_too_large) {
+    told.end(RunOutcome::overlay_too_large, ExitCode::not_begun);
+    error_box(overlay_too_large_text(run.plan.overlay_path));
+    return ExitCode::not_begun;
+  }
   // A start whose Engine command line could be too long for Windows is not
   // begun: counted now, with every value discovery may add at its longest,
   // before the window, the cleaning and the records. So the host figures are
@@ -112,7 +153,8 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
   run.host = query_host_figures(run.plan.overlay);
   const std::size_t longest = longest_engine_command_line(run.engine_path, run.pass_through_args, run.plan, run.host);
   if (longest > ENGINE_COMMAND_LINE_LIMIT) {
-    ::MessageBoxW(nullptr, command_line_too_long_text(longest).c_str(), kCaption, MB_ICONERROR);
+    told.end(RunOutcome::command_line_too_long, ExitCode::not_begun);
+    error_box(command_line_too_long_text(longest));
     return ExitCode::not_begun;
   }
 
@@ -154,13 +196,14 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
     // then stops without probing further or writing a record.
     if (window->cancelled()) end_curl_probes();
     ::WaitForSingleObject(worker.get(), 6000);
-    if (window->cancelled()) return ExitCode::started;
+    if (window->cancelled()) return told.end(RunOutcome::cancelled, ExitCode::started);
   }  // the window's fonts and the worker's handle are released here
 
+  told.ending.curl_exit_code = outcome->curl_exit_code;
   if (outcome->blocked.load()) {
     run.write_result(RunStatus::blocked, outcome->elapsed_ms, ErrorCode::proxy_blocked,
                      "see .orlisk-launcher-error.json for details", *outcome);
-    return ExitCode::blocked;
+    return told.end(RunOutcome::blocked, ExitCode::blocked);
   }
   run.clean_profile();
   run.write_result(RunStatus::ok, outcome->elapsed_ms, ErrorCode::none, "", *outcome);
@@ -170,12 +213,18 @@ ExitCode run(HINSTANCE instance, const wchar_t* command_line) {
 }  // namespace
 
 int run_launcher(void* instance, const wchar_t* command_line) {
+  OutcomeFile told;
   try {
-    return static_cast<int>(run(static_cast<HINSTANCE>(instance), command_line));
+    const std::wstring pass_through = command_line != nullptr ? command_line : L"";
+    const std::vector<std::wstring> args = platform::split_arguments(pass_through);
+    told.path = switch_value(args, OUTCOME_FILE_SWITCH);
+    return static_cast<int>(run(static_cast<HINSTANCE>(instance), pass_through, args, told));
   } catch (const std::bad_alloc&) {
     // Memory ran out elsewhere (the window's listing of a huge overlay on a
     // small machine): said, not a crash with an undocumented exit code.
-    return static_cast<int>(overlay_too_large(L""));
+    told.end(RunOutcome::overlay_too_large, ExitCode::not_begun);
+    error_box(overlay_too_large_text(L""));
+    return static_cast<int>(ExitCode::not_begun);
   }
 }
 

@@ -41,6 +41,29 @@ const char* status_text(RunStatus status) {
   return "";
 }
 
+const char* outcome_text(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::started: return "started";
+    case RunOutcome::cancelled: return "cancelled";
+    case RunOutcome::blocked: return "blocked";
+    case RunOutcome::engine_missing: return "engine_missing";
+    case RunOutcome::engine_refused: return "engine_refused";
+    case RunOutcome::command_line_too_long: return "command_line_too_long";
+    case RunOutcome::overlay_too_large: return "overlay_too_large";
+  }
+  return "";
+}
+
+const char* cleaning_text(Cleaning cleaning) {
+  switch (cleaning) {
+    case Cleaning::not_done: return "not_done";
+    case Cleaning::done: return "done";
+    case Cleaning::skipped_profile_in_use: return "skipped_profile_in_use";
+    case Cleaning::not_asked: return "not_asked";
+  }
+  return "";
+}
+
 }  // namespace
 
 std::string build_result_record_json(const std::string& ts, RunStatus status, std::uint64_t elapsed_ms,
@@ -65,6 +88,21 @@ std::string build_error_record_json(const std::string& ts, const ErrorRecord& re
   if (record.curl_exit_code >= 0) r.key("curl_exit_code").number(record.curl_exit_code);
   r.key("elapsed_ms").number(record.elapsed_ms);
   return r.key("launcher_version").string(RECORD_LAUNCHER_VERSION).finish();
+}
+
+std::string build_outcome_json(const RunEnding& e, const std::string& program_version) {
+  JsonWriter j;
+  j.open_object().key("schema").number(1).key("outcome").string(outcome_text(e.outcome));
+  j.key("exit_code").number(e.exit_code).key("engine_pid");
+  e.engine_pid < 0 ? j.null() : j.number(e.engine_pid);
+  j.key("result_record_written").boolean(e.result_record_written).key("status");
+  e.result_record_written ? j.string(status_text(e.status)) : j.null();
+  j.key("error_code");
+  e.result_record_written ? j.string(error_code_text(e.error)) : j.null();
+  j.key("curl_exit_code");
+  e.curl_exit_code < 0 ? j.null() : j.number(e.curl_exit_code);
+  j.key("cleaning").string(cleaning_text(e.cleaning)).key("program_version").string(program_version);
+  return j.key("run_ms").number(static_cast<long long>(e.run_ms)).finish();
 }
 
 }  // namespace vantrel

@@ -49,4 +49,44 @@ struct ErrorRecord {
 // "curl_exit_code" only when 0 or more.
 std::string build_error_record_json(const std::string& ts, const ErrorRecord& record);
 
+// The outcome file: how one run ended, for a caller that asks for it with
+// this argument (its value the file's path; the first one with a value
+// counts). schemas/outcome.schema.json describes it.
+inline constexpr const wchar_t* OUTCOME_FILE_SWITCH = L"--vantrel-outcome-file=";
+
+// How a run ends: one value per way.
+enum class RunOutcome {
+  started,                // the Engine process was created
+  cancelled,              // the user closed the progress window
+  blocked,                // a failed discovery blocked the start (exit 42)
+  engine_missing,         // vantrel-engine.exe is not there
+  engine_refused,         // Windows refused to start it
+  command_line_too_long,  // the Engine's command line could pass Windows' limit: nothing begun
+  overlay_too_large,      // the overlay could not be read in memory: nothing begun
+};
+
+// What became of the profile hygiene the overlay asks for.
+enum class Cleaning {
+  not_done,                // the run ended before its cleaning step (or before the overlay was read)
+  done,                    // every planned item was tried; one another program holds stays
+  skipped_profile_in_use,  // a running Engine holds the profile: nothing is removed from under it
+  not_asked,               // the overlay asks for none
+};
+
+struct RunEnding {
+  RunOutcome outcome = RunOutcome::started;
+  int exit_code = 0;
+  std::int64_t engine_pid = -1;  // the process the launcher created; -1: none
+  bool result_record_written = false;
+  RunStatus status = RunStatus::passthrough;  // the written record's
+  ErrorCode error = ErrorCode::none;          // the written record's
+  std::int32_t curl_exit_code = -1;           // the last probe's; -1: curl did not run
+  Cleaning cleaning = Cleaning::not_done;
+  std::uint64_t run_ms = 0;  // the launcher's own run time
+};
+
+// The outcome file's text: one JSON object and a line feed; `program_version`
+// is the running executable's version.
+std::string build_outcome_json(const RunEnding& ending, const std::string& program_version);
+
 }  // namespace vantrel

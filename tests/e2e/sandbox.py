@@ -97,9 +97,9 @@ class Sandbox:
         assert code != 3, 'the stand-in could not start the launcher'
         return code
 
-    def launch_in_background(self, display, env=None, stderr=subprocess.DEVNULL):
-        """Starts the launcher with the profile argument and returns at once."""
-        proc = subprocess.Popen([WINE, self.launcher, self.profile_arg], env=wine_env(display, env),
+    def launch_in_background(self, display, env=None, stderr=subprocess.DEVNULL, args=()):
+        """Starts the launcher with the profile argument (and `args`) and returns at once."""
+        proc = subprocess.Popen([WINE, self.launcher, self.profile_arg] + list(args), env=wine_env(display, env),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
         self.test.addCleanup(lambda: proc.poll() is None and proc.kill())
         return proc
@@ -119,6 +119,18 @@ class Sandbox:
             return None
         with open(self.received_path, 'rb') as f:
             return strict_json(f.read())
+
+    @property
+    def outcome_arg(self):
+        return '--vantrel-outcome-file=' + win_path(os.path.join(self.root, 'outcome.json'))
+
+    def outcome(self):
+        """The outcome file the launcher wrote when given outcome_arg, valid under its schema, or None."""
+        path = os.path.join(self.root, 'outcome.json')
+        if not os.path.exists(path):
+            return None
+        with open(path, 'rb') as f:
+            return conforms(strict_json(f.read()), 'outcome')
 
     def record(self, name='result', folder=None):
         """A record the launcher left (".orlisk-launcher-NAME.json"), or None."""

@@ -6,8 +6,9 @@ import struct
 import time
 import unittest
 
-from sandbox import CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, host_switches, make_tree, present, strict_json
-from wine import BUILD, STAND_IN, Xvfb, win_path, wine
+from sandbox import (CHECK_EXE, LAUNCHER_EXE, LocalAppData, Sandbox, hold_open, host_switches, make_tree, present,
+                     strict_json)
+from wine import BUILD, STAND_IN, Xvfb, wait_for, win_path, wine
 
 
 def dismiss_message_box(sandbox, display):
@@ -42,6 +43,52 @@ class MissingOrBrokenEngine(unittest.TestCase):
         self.assertRegex(box['text'], r'^Engine could not be started:\n%s\n\nWindows error \d+( \([^%%]+\))?$'
                          % s.engine_win.replace('\\', r'\\'))
 
+
+    def test_the_outcome_file_tells_how_each_run_ended(self):
+        # (engine: present, not a program or missing; the overlay; the profile in use) -> the outcome file's members.
+        keys = ('outcome', 'exit_code', 'result_record_written', 'status', 'error_code', 'curl_exit_code', 'cleaning')
+        rows = (
+            ('ok', '{"close-previous-tabs":true}', False, ('started', 0, True, 'passthrough', '', None, 'done')),
+            ('ok', '{"granular-storage-reset":{"cookies":true}}', True,
+             ('started', 0, True, 'passthrough', '', None, 'skipped_profile_in_use')),
+            ('ok', '{"lang":"de"}', False, ('started', 0, True, 'passthrough', '', None, 'not_asked')),
+            ('bad', '{"close-previous-tabs":true}', False,
+             ('engine_refused', 1, True, 'passthrough', '', None, 'done')),
+            ('missing', '{}', False, ('engine_missing', 1, False, None, None, None, 'not_done')),
+            ('ok', '{"start-page":"https://x.example/%s"}' % ('a' * 40000), False,
+             ('command_line_too_long', 1, False, None, None, None, 'not_done')),
+        )
+        for engine, overlay, in_use, expected in rows:
+            with self.subTest(engine=engine, overlay=overlay[:40], in_use=in_use):
+                s = Sandbox(self, engine=engine == 'ok')
+                if engine == 'bad':
+                    with open(s.engine_posix, 'wb') as f:
+                        f.write(b'not a program\r\n')
+                make_tree(s.profile, ['Default/Sessions/x', 'lockfile'])
+                if in_use:
+                    hold_open(self, os.path.join(s.profile, 'lockfile'), 60000, 'w', 'r')
+                s.write_overlay(overlay)
+                code = s.run_launcher([s.profile_arg, s.outcome_arg])  # no display: a box returns at once
+                told = s.outcome()
+                self.assertEqual((code,) + tuple(told[k] for k in keys), (expected[1],) + expected)
+                got = s.received(timeout=30 if expected[0] == 'started' else 2)
+                self.assertEqual(told['engine_pid'], got['pid'] if got else None)
+                self.assertEqual(s.outcome_arg in got['argv'] if got else True, True)  # passed on unchanged
+                self.assertRegex(told['program_version'], r'^\d+\.\d+\.\d+$')
+        # Without the argument there is none.
+        s = Sandbox(self)
+        s.start_engine('{}')
+        self.assertIsNone(s.outcome())
+
+    def test_the_outcome_file_is_written_before_the_box(self):
+        s = Sandbox(self, engine=False)
+        display = Xvfb.shared()
+        proc = s.launch_in_background(display, args=[s.outcome_arg])
+        wait_for('no outcome file', lambda: os.path.exists(os.path.join(s.root, 'outcome.json')), 30)
+        self.assertIsNone(proc.poll())  # the box still waits for its click
+        self.assertEqual(s.outcome()['outcome'], 'engine_missing')
+        self.assertIsNotNone(wine([STAND_IN, 'msgbox', '15000'], display=display, timeout=30).stdout.strip())
+        self.assertEqual(proc.wait(30), 1)
 
     def test_a_command_line_too_long_for_windows_begins_nothing(self):
         # A start page of 40,000 characters (someone else's overlay): nothing

@@ -28,12 +28,13 @@ class DiscoveryRun(unittest.TestCase):
         install_curl(self, STAND_IN)
 
     def start_in_background(self, overlay, stderr=subprocess.DEVNULL, trace=False, **curl):
-        """Starts the launcher in the background with the curl stand-in set up."""
+        """Starts the launcher in the background with the curl stand-in set up
+        (and the outcome file asked for)."""
         self.s.write_overlay(overlay)
         answer = b'{"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris"}'
         env = curl_double_env(self.s.root, answer, **curl)
         env['WINEDEBUG'] = 'trace+text' if trace else '-all'
-        return self.s.launch_in_background(self.display, env, stderr)
+        return self.s.launch_in_background(self.display, env, stderr, args=[self.s.outcome_arg])
 
     def window(self):
         out = wine([STAND_IN, 'rect', 'VantrelLauncher', '15000'], display=self.display, timeout=30)
@@ -148,6 +149,9 @@ class Outcomes(DiscoveryRun):
                     self.assertEqual(f.read(), 'earlier\n')
                 self.assertIsNone(self.s.record('error'))
                 self.assertTrue(os.path.isdir(os.path.join(self.s.profile, 'Default', 'Sessions')))
+                told = self.s.outcome()
+                self.assertEqual((told['outcome'], told['exit_code'], told['engine_pid'], told['result_record_written'],
+                                  told['curl_exit_code'], told['cleaning']), ('cancelled', 0, None, False, None, 'not_done'))
 
     def test_failed_discovery_blocks_or_falls_back(self):
         for fallback, exit_code, error in ((False, 7, 'PROXY_UNREACHABLE'), (True, 28, 'PROXY_TIMEOUT')):
@@ -167,7 +171,13 @@ class Outcomes(DiscoveryRun):
                 self.assertEqual(os.path.isdir(os.path.join(self.s.profile, 'Default', 'Sessions')), not fallback)
                 got = self.s.received(timeout=30 if fallback else 3)
                 self.assertEqual(got['command_line'] if got else None, self.s.expected_engine_line(
-                    self.s.profile_arg, host_switches() + ' chrome://version') if fallback else None)
+                    self.s.profile_arg + ' ' + self.s.outcome_arg, host_switches() + ' chrome://version')
+                                 if fallback else None)
+                told = self.s.outcome()
+                self.assertEqual((told['outcome'], told['engine_pid'], told['status'], told['error_code'],
+                                  told['curl_exit_code'], told['cleaning']),
+                                 ('started', got['pid'], 'ok', '', 28, 'done') if fallback else
+                                 ('blocked', None, 'blocked', 'PROXY_BLOCKED', 7, 'not_done'))
 
     def test_huge_listing_still_starts(self):
         start = time.monotonic()

@@ -141,7 +141,7 @@ int engine() {
   if (argv != nullptr) LocalFree(argv);
   wchar_t cwd[MAX_PATH] = {};
   GetCurrentDirectoryW(MAX_PATH, cwd);
-  json += "],\"cwd\":" + json_string(cwd) + "}\n";
+  json += "],\"cwd\":" + json_string(cwd) + ",\"pid\":" + std::to_string(GetCurrentProcessId()) + "}\n";
 
   std::wstring target = wenv(L"VANTREL_FAKE_ENGINE_RECORD");
   if (target.empty()) {
