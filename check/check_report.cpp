@@ -85,6 +85,7 @@ CheckReport make_check_report(CheckInputs in, bool strict) {
   CheckReport r;
   const LaunchPlan& plan = in.plan;
   r.looked_at = overlay_candidates(plan.user_data_dir);
+  r.global_overlay = plan.overlay_read && !plan.user_data_dir.empty() && plan.overlay_path != r.looked_at.front();
   r.start_reason = start_reason(plan.overlay, plan.path);
   r.settings = plan.readings;
   for (SettingRead& s : r.settings) {

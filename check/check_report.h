@@ -59,6 +59,7 @@ struct UnknownKey {
 struct CheckReport {
   CheckInputs in;
   std::vector<std::wstring> looked_at;  // where the overlay was looked for, in order
+  bool global_overlay = false;          // the overlay read is the global one, not the profile's own
   std::string start_reason;             // why the start is a passthrough or a discovery start
   std::vector<SettingRead> settings;    // the launcher's readings, with the check's notes on categories
   std::vector<UnknownKey> unknown_keys;  // top-level members the launcher does not read ("_" names excepted)

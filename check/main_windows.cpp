@@ -5,7 +5,7 @@
 //   vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>
 // Exit codes: 0 reported, 2 usage error, 3 the probe failed, 4 a value the
 // overlay fixes contradicts the proxy's egress, 5 (--strict) a problem was
-// reported; for a store the highest of its profiles' codes.
+// reported, in that precedence, for one profile and for a store alike.
 #include <windows.h>
 
 #include <memory>
@@ -31,7 +31,8 @@ constexpr const char* kUsage =
     "usage: vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>\n"
     "       vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>\n"
     "  Explains the start vantrel.exe (beside this program) would make with these arguments,\n"
-    "  or for every profile (subfolder with a command-line.json) of <folder>;\n"
+    "  or for every profile of <folder> (a subfolder with a command-line.json, a Local State\n"
+    "  or a Default folder);\n"
     "  writes, deletes and starts nothing.\n"
     "  --json      one JSON object (per profile: one line each) instead of text\n"
     "  --probe     ask the geo-IP endpoint through a socks5:// proxy and compare the values\n"
@@ -82,7 +83,8 @@ int check_store(const CheckCommandLine& command) {
   if (profiles.empty()) {
     const bool folder = platform::entry_kind(platform::file_path(command.profiles)) == platform::EntryKind::folder;
     print(STD_ERROR_HANDLE, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
-                                         (folder ? ": holds no profile (no subfolder with a command-line.json)"
+                                         (folder ? ": holds no profile (no subfolder with a command-line.json, a Local State "
+                                                          "or a Default folder)"
                                                  : ": no such folder")) + "\n");
     return 2;
   }

@@ -51,6 +51,11 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
   const PersonaOverlay& o = in.plan.overlay;
   const auto add = [&out](const char* code, const char* severity, const std::string& setting,
                           const std::string& message) { out.push_back({code, severity, setting, message}); };
+  if (!in.engine_found) {
+    add("engine_missing", "error", "",
+        "the Engine, " + wide_to_utf8(in.engine_path) +
+            ", is missing: vantrel.exe would show a message box and exit with 1; nothing would start");
+  }
   if (in.plan.overlay_too_large) {
     add("overlay_too_large", "error", "",
         "the overlay is too large to read in this machine's memory: the launcher starts nothing (exit code 1)");

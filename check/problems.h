@@ -16,8 +16,10 @@ struct Problem {
   std::string message;
 };
 
-// The problems of this start, in a fixed order: the overlay's encoding and
-// form, then the settings in table order, then the check's own arguments.
+// The problems of this start, in a fixed order: the Engine, the overlay's
+// encoding and form, then the settings in table order, then the check's own
+// arguments.
+//   engine_missing            error    vantrel-engine.exe is not beside the launcher: nothing starts
 //   overlay_too_large         error    too large to read in memory: the launcher starts nothing
 //   overlay_not_utf8          error    UTF-16 text (every setting keeps its default), or a byte that is not UTF-8
 //   overlay_incomplete        error    no complete JSON object (unclosed object or string)

@@ -14,9 +14,12 @@ std::vector<std::wstring> store_profiles(std::wstring store) {
   while (store.size() > 3 && (store.back() == L'\\' || store.back() == L'/')) store.pop_back();
   std::vector<std::wstring> profiles;
   const platform::FilePath folder = platform::file_path(store);
+  using platform::EntryKind;
   for (const platform::FolderEntry& e : platform::folder_entries(folder)) {
-    if (e.kind == platform::EntryKind::folder &&
-        platform::entry_kind(folder.child(e.name).child(L"command-line.json")) == platform::EntryKind::file) {
+    const platform::FilePath profile = folder.child(e.name);
+    if (e.kind == EntryKind::folder && (platform::entry_kind(profile.child(L"command-line.json")) == EntryKind::file ||
+                                        platform::entry_kind(profile.child(L"Local State")) == EntryKind::file ||
+                                        platform::entry_kind(profile.child(L"Default")) == EntryKind::folder)) {
       profiles.push_back(store + L"\\" + e.name);
     }
   }
@@ -77,9 +80,12 @@ std::string store_summary_text(const std::vector<StoreResult>& results) {
 }
 
 int store_exit_code(const std::vector<StoreResult>& results) {
-  int code = 0;
-  for (const StoreResult& r : results) code = std::max(code, r.exit_code);
-  return code;
+  for (const int code : {3, 4, 5}) {
+    for (const StoreResult& r : results) {
+      if (r.exit_code == code) return code;
+    }
+  }
+  return 0;
 }
 
 }  // namespace vantrel

@@ -9,9 +9,11 @@
 
 namespace vantrel {
 
-// The immediate subfolders of `store` that hold a "command-line.json", in
-// name order (UTF-16 code units). Links are not followed: a profile someone
-// else wrote cannot send the check elsewhere.
+// The immediate subfolders of `store` that are profiles (they hold a
+// "command-line.json" or "Local State" file or a "Default" folder), in name
+// order (UTF-16 code units): also those without an overlay of their own, which
+// start with the global one. Links are not followed: a profile someone else
+// wrote cannot send the check elsewhere.
 std::vector<std::wstring> store_profiles(std::wstring store);
 
 // Runs make(0) ... make(count - 1) on at most `parallel` threads and hands
@@ -33,7 +35,9 @@ struct StoreResult {
 // that contradict their egress, and that have problems.
 std::string store_summary_text(const std::vector<StoreResult>& results);
 
-// The highest of the profiles' exit codes (0 for none).
+// The store's exit code, with one profile's precedence: 3 when a probe
+// failed, else 4 when a profile contradicts its egress, else 5 when one has
+// a problem (with --strict), else 0.
 int store_exit_code(const std::vector<StoreResult>& results);
 
 }  // namespace vantrel

@@ -147,7 +147,10 @@ std::string check_report_text(const CheckReport& r) {
 std::string check_store_block_text(const std::string& name, const CheckReport& r) {
   const CheckInputs& in = r.in;
   std::string head = std::string(in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
-  if (!in.plan.overlay_read) head += ", overlay not read";
+  if (r.global_overlay) head += ", the global overlay applies (" + utf8(in.plan.overlay_path) + ")";
+  if (!in.plan.overlay_read) {
+    head += in.plan.overlay_unreadable.empty() ? ", no overlay (every setting keeps its default)" : ", overlay not read";
+  }
   Lines line;
   if (in.probe && !in.probe->ran) {
     line("{}: {}, not probed: {}", {name, head, in.probe->not_run_reason});

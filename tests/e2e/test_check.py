@@ -40,6 +40,11 @@ class Readings(unittest.TestCase):
         self.assertEqual(s.run_launcher(args), 0)
         self.assertEqual(report['engine_command_line'], s.received()['command_line'])
 
+    def test_a_missing_engine_is_an_error(self):
+        s = Sandbox(self, engine=False)
+        report = s.check_report(['--strict', s.profile_arg], expect=5)[0]
+        self.assertEqual([p['code'] for p in report['problems']], ['engine_missing'])
+
     def test_own_options_only_before_the_launchers_arguments(self):
         s = Sandbox(self)
         self.assertEqual(wine([s.check, s.profile_arg, '--json']).returncode, 2)

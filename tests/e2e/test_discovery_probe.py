@@ -118,23 +118,26 @@ class WithCurlDouble(unittest.TestCase):
     def test_a_store_of_three_profiles(self):
         s = Sandbox(self)
         store = os.path.join(s.root, 'store')
-        overlays = {'a-plain': {'start-page': 'https://a.example/'},
+        overlays = {'a-plain': {'start-page': 'https://a.example/', 'geo-lat': None},
                     'b-new-york': {'proxy-server': 'socks5://u:p@h:1', 'timezone-override': 'America/New_York'},
                     'c-dead': {'proxy-server': 'socks5://u:p@dead.example:1', 'auto-timezone': True}}
         for name, overlay in overlays.items():
             os.makedirs(os.path.join(store, name))
             s.write_overlay(json.dumps(overlay), os.path.join(store, name))
         os.makedirs(os.path.join(store, 'd-no-profile'))
+        os.makedirs(os.path.join(store, 'e-no-overlay', 'Default'))  # a profile all the same
         before = s.files()
         env = self.env(0, EGRESS, dead_proxy='dead.example')
-        done = wine([s.check, '--json', '--probe', '--profiles', win_path(store)], env=env, timeout=120)
-        self.assertEqual(done.returncode, 4)  # the highest: a mismatch (4) above a failed probe (3)
+        done = wine([s.check, '--json', '--probe', '--strict', '--profiles', win_path(store)], env=env, timeout=120)
+        self.assertEqual(done.returncode, 3)  # one profile's precedence: the failed probe, not the mismatch or problem
         reports = [conforms(strict_json(line), 'check-report') for line in done.stdout.splitlines()]
         self.assertEqual([(r['user_data_dir'], r['probe'].get('ok'), [c['verdict'] for c in r['consistency']])
                           for r in reports],
                          [(win_path(os.path.join(store, 'a-plain')), None, []),
                           (win_path(os.path.join(store, 'b-new-york')), True, ['mismatch']),
-                          (win_path(os.path.join(store, 'c-dead')), False, [])])
+                          (win_path(os.path.join(store, 'c-dead')), False, []),
+                          (win_path(os.path.join(store, 'e-no-overlay')), None, [])])
+        self.assertEqual(reports[3]['overlay_path'], None)
         self.assertEqual(s.files(), before)  # nothing written, deleted or started
         self.assertIsNone(s.received(timeout=3))
         self.assertEqual(wine([s.check, '--profiles', win_path(os.path.join(store, 'd-no-profile'))]).returncode, 2)

@@ -21,6 +21,7 @@ namespace {
 // What the check sees of an overlay read from a profile folder.
 CheckInputs inputs_for(const std::string& overlay) {
   CheckInputs in;
+  in.engine_found = true;
   in.plan.overlay_read = true;
   in.plan.overlay_text = overlay;
   in.plan.overlay_not_utf8_at = first_not_utf8(overlay);
@@ -136,12 +137,14 @@ TEST(CheckReport, StoreBlock) {
       {"{\"geo-lat\":null}", &timeout,
        "p: passthrough start, probe failed: PROXY_TIMEOUT\n  warning presence_without_value (geo-lat): \"geo-lat\" is named "
        "with null: that still stops the value the launcher would add, and gives the Engine none\n"},
-      {"{}", &not_run, "p: passthrough start, not probed: why\n"},
-      {"", nullptr, "p: passthrough start, overlay not read\n"},
+      {"{}", &not_run, "p: passthrough start, the global overlay applies (C:\\g.json), not probed: why\n"},
+      {"", nullptr, "p: passthrough start, no overlay (every setting keeps its default)\n"},
   };
   for (const auto& [overlay, probe, expected] : cases) {
     CheckInputs in = inputs_for(overlay);
     in.plan.overlay_read = !overlay.empty();
+    in.plan.user_data_dir = L"C:\\p";
+    in.plan.overlay_path = overlay == "{}" ? L"C:\\g.json" : L"C:\\p\\command-line.json";
     in.plan.path = choose_start_path(in.plan.overlay);
     if (probe != nullptr) in.probe = *probe;
     EXPECT_EQ(check_store_block_text("p", make_check_report(in, false)), expected) << overlay;
@@ -247,6 +250,7 @@ TEST(Problems, OneCodeEach) {
     EXPECT_EQ(make_check_report(in, false).exit, CheckExit::reported) << overlay;
   }
   CheckInputs typo;
+  typo.engine_found = true;
   typo.args = {L"--jsn", L"--prob=1", L"--proxy-server=x", L"--json"};
   EXPECT_EQ(check_problems(typo).size(), 2u);
 }
@@ -266,11 +270,22 @@ TEST(CheckReportText, ShowsControlsVisibly) {
 // A store: its profiles in name order, checked in parallel, reported in order.
 TEST(ProfileStore, WalkAndOrder) {
   vantrel::testing::TempDir dir;
-  for (const char* name : {"b", "a", "c-no-overlay", "d"}) std::filesystem::create_directories(dir.fs() / name);
+  // A profile holds an overlay, a "Local State" file or a "Default" folder; a
+  // folder of the overlay's name, a "Local State" folder, a "Default" file or
+  // nothing make none.
+  for (const char* name : {"b", "a", "c-local-state", "d", "f-default", "g-none"}) {
+    std::filesystem::create_directories(dir.fs() / name);
+  }
   for (const char* name : {"b", "a"}) vantrel::testing::write_file(dir.fs() / name / "command-line.json", "{}");
-  std::filesystem::create_directories(dir.fs() / "d" / "command-line.json");  // a folder is no overlay
+  vantrel::testing::write_file(dir.fs() / "c-local-state" / "Local State", "{}");
+  std::filesystem::create_directories(dir.fs() / "d" / "command-line.json");
+  std::filesystem::create_directories(dir.fs() / "d" / "Local State");
+  vantrel::testing::write_file(dir.fs() / "d" / "Default", "");
+  std::filesystem::create_directories(dir.fs() / "f-default" / "Default");
   vantrel::testing::make_link(dir.fs() / "a", dir.fs() / "e-link");  // a link is not entered
-  EXPECT_EQ(store_profiles(dir.wide() + L"\\"), (std::vector<std::wstring>{dir.wide() + L"\\a", dir.wide() + L"\\b"}));
+  EXPECT_EQ(store_profiles(dir.wide() + L"\\"), (std::vector<std::wstring>{dir.wide() + L"\\a", dir.wide() + L"\\b",
+                                                                           dir.wide() + L"\\c-local-state",
+                                                                           dir.wide() + L"\\f-default"}));
   EXPECT_TRUE(store_profiles(dir.wide() + L"\\none").empty());
   // The first finishes last: it waits until the other threads have done three.
   std::string emitted;
@@ -287,7 +302,11 @@ TEST(ProfileStore, WalkAndOrder) {
   const std::vector<StoreResult> results = {{"a", 0}, {"b", 4, false, true, 1}, {"c", 3, true, false, 0}};
   EXPECT_EQ(store_summary_text(results), "3 profiles checked: 1 with a failed probe (c); 1 contradicting their proxy's "
                                          "egress (b); 1 with problems (b)");
-  EXPECT_EQ(store_exit_code(results), 4);
+  // One profile's precedence, not the highest number: a failed probe first.
+  EXPECT_EQ(store_exit_code(results), 3);
+  EXPECT_EQ(store_exit_code({{"a", 5}, {"b", 4}, {"c", 0}}), 4);
+  EXPECT_EQ(store_exit_code({{"a", 0}, {"b", 5}}), 5);
+  EXPECT_EQ(store_exit_code({}), 0);
 }
 
 }  // namespace
