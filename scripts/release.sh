@@ -93,7 +93,7 @@ fi
 # The package: one folder, fixed order, time stamps of the commit, fixed permissions.
 stage=$work/stage/vantrel-$version
 mkdir -p "$stage/examples" "$stage/schemas"
-cp "$work/vantrel.exe" "$work/vantrel-check.exe" "$work/src/README.md" "$stage/"
+cp "$work/vantrel.exe" "$work/vantrel-check.exe" "$work/src/MANUAL.md" "$stage/"
 cp "$work/src/examples/command-line.json" "$work/src/examples/orlisk-webgl-profiles.json" "$stage/examples/"
 cp "$work/src/schemas/"*.schema.json "$stage/schemas/"
 mkdir -p build/release.part

@@ -1,7 +1,8 @@
 """The release, built by scripts/release.sh as a vendor builds it: what the
 package holds, the same ZIP from two folders, a signing round trip with a
 throwaway certificate, the executables a release refuses, and the README's
-JSON examples against the schemas the package ships."""
+manual it ships (no file it lacks, no developer command) and its JSON examples
+against the schemas the package ships."""
 import json
 import os
 import re
@@ -51,10 +52,18 @@ class Release(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(self.out, ZIP)) as z:
             top = 'vantrel-%s/' % VERSION
             self.assertEqual(z.namelist(), [top + n for n in (
-                '', 'README.md', 'examples/', 'examples/command-line.json', 'examples/orlisk-webgl-profiles.json',
+                '', 'MANUAL.md', 'examples/', 'examples/command-line.json', 'examples/orlisk-webgl-profiles.json',
                 'schemas/', 'schemas/check-report.schema.json', 'schemas/command-line.schema.json',
-                'schemas/error-record.schema.json', 'schemas/result-record.schema.json', 'vantrel-check.exe',
-                'vantrel.exe')])
+                'schemas/error-record.schema.json', 'schemas/outcome.schema.json', 'schemas/result-record.schema.json',
+                'vantrel-check.exe', 'vantrel.exe')])
+            # The manual names no file the package lacks and no developer command.
+            names = {n[len(top):].rstrip('/') for n in z.namelist()}
+            manual = z.read(top + 'MANUAL.md').decode('utf-8')
+            named = {m.rstrip('/') for m in re.findall(r'`([^`\s]+)`', manual)
+                     if re.fullmatch(r'[\w.-]+(/[\w.*-]*)+', m)}
+            self.assertTrue(named and named <= names, sorted(named - names))
+            self.assertEqual(re.findall(r'\b(?:scripts|tests|build|bench)/|\bcmake\b|\bctest\b|bash |README|CMakeLists',
+                                        manual), [])
             for exe in ('vantrel.exe', 'vantrel-check.exe'):
                 with open(os.path.join(self.out, exe), 'rb') as f:
                     self.assertEqual(z.read(top + exe), f.read())
@@ -151,20 +160,26 @@ class Release(unittest.TestCase):
                 self.assertIn(said.encode(), done.stdout)
 
     def test_readme_examples_conform_to_the_schemas(self):
-        with open(os.path.join(ROOT, 'README.md'), encoding='utf-8') as f:
+        with open(os.path.join(ROOT, 'MANUAL.md'), encoding='utf-8') as f:
             blocks = re.findall(r'```json\n(.*?)```', f.read(), re.S)
         kinds = []
         for block in blocks:
             doc = json.loads(block)
             kind = ('check-report' if 'check_version' in doc else 'error-record' if 'step' in doc else
-                    'result-record' if 'status' in doc else 'command-line')
+                    'outcome' if 'outcome' in doc else 'result-record' if 'status' in doc else 'command-line')
             conforms(doc, kind)
             kinds.append(kind)
-        self.assertTrue({'check-report', 'error-record', 'result-record', 'command-line'} <= set(kinds), kinds)
+        self.assertTrue({'check-report', 'error-record', 'result-record', 'command-line', 'outcome'} <= set(kinds), kinds)
         # A record that contradicts itself, or a time stamp in other digits, is refused.
-        record = next(json.loads(b) for b in blocks if '"status"' in b and 'check_version' not in b)
+        record = next(json.loads(b) for b in blocks if '"ts"' in b and '"step"' not in b)
         for change in ({'status': 'passthrough', 'error_code': 'PROXY_BLOCKED'}, {'status': 'blocked', 'error_code': ''},
                        {'status': 'ok', 'error_code': 'DIALOG_INIT_FAILED'}, {'status': 'degraded', 'error_code': ''},
                        {'ts': '\u0662\u0660\u0662\u0666-12-06T10:50:14Z'}):
             with self.subTest(change=change), self.assertRaises(Exception):
                 conforms(dict(record, **change), 'result-record')
+        # An outcome file that contradicts itself is refused.
+        told = next(json.loads(b) for b in blocks if '"outcome"' in b)
+        for change in ({'result_record_written': False}, {'outcome': 'cancelled'}, {'outcome': 'blocked'},
+                       {'engine_pid': None}, {'exit_code': 1}, {'cleaning': 'partly'}, {'status': None}):
+            with self.subTest(change=change), self.assertRaises(Exception):
+                conforms(dict(told, **change), 'outcome')
