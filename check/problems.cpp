@@ -115,7 +115,7 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
             quoted(o.webgl_profile) + ": the Engine starts without WebGL switches");
   }
   const std::size_t longest = longest_engine_command_line(in.engine_path, in.pass_through, in.plan, in.host);
-  if (longest > ENGINE_COMMAND_LINE_LIMIT) {
+  if (exceeds_command_line_limit(longest)) {
     add("command_line_too_long", "error", "",
         "the Engine's command line would be " + std::to_string(longest) +
             " characters long; Windows allows at most 32,766: the launcher starts nothing (exit code 1); shorten the "

@@ -52,6 +52,9 @@ std::wstring engine_command_line(const std::wstring& engine_path, const std::wst
 // NUL: the longest Engine command line that can be started.
 inline constexpr std::size_t ENGINE_COMMAND_LINE_LIMIT = 32766;
 
+// Whether a command line of `length` characters is longer than Windows starts.
+inline bool exceeds_command_line_limit(std::size_t length) { return length > ENGINE_COMMAND_LINE_LIMIT; }
+
 // The longest the Engine's command line of this start can be, counted
 // before anything is done for it: a passthrough start's own line; on a
 // discovery start the discovery form with every value that discovery may

@@ -152,7 +152,7 @@ ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::ve
   // asked for here, before cleaning.
   run.host = query_host_figures(run.plan.overlay);
   const std::size_t longest = longest_engine_command_line(run.engine_path, run.pass_through_args, run.plan, run.host);
-  if (longest > ENGINE_COMMAND_LINE_LIMIT) {
+  if (exceeds_command_line_limit(longest)) {
     told.end(RunOutcome::command_line_too_long, ExitCode::not_begun);
     error_box(command_line_too_long_text(longest));
     return ExitCode::not_begun;

@@ -20,8 +20,11 @@ TEST(HideUrlPasswords, Table) {
 
 // Nothing from outside reaches a terminal as a control character.
 TEST(VisibleText, ShowsControls) {
+  EXPECT_EQ(visible_text("\xC2\x85x"), "\\u0085x");  // a C1 control first
   EXPECT_EQ(visible_text("a\x1b[8m\x7f\xc2\x9b" "b\n\t\xc3\xa9\xff"), "a\\x1b[8m\\x7f\\u009bb\\x0a\\x09\xc3\xa9\xef\xbf\xbd");
 }
+
+TEST(AsciiLower, OnlyAToZ) { EXPECT_EQ(ascii_lower("AZaz@[`{\xC3\x89"), "azaz@[`{\xC3\x89"); }
 
 // A cut never leaves half a character; bytes that are not UTF-8 count one by one.
 TEST(CutAtCharacter, Table) {

@@ -300,6 +300,8 @@ TEST(ProfileStore, WalkAndOrder) {
       [&](const std::string& s) { emitted += s + (finished >= 3 ? "" : "!"); });
   EXPECT_EQ(emitted, "012345678");
   const std::vector<StoreResult> results = {{"a", 0}, {"b", 4, false, true, 1}, {"c", 3, true, false, 0}};
+  EXPECT_EQ(store_summary_text({{"a", 0}}),
+            "1 profile checked: 0 with a failed probe; 0 contradicting their proxy's egress; 0 with problems");
   EXPECT_EQ(store_summary_text(results), "3 profiles checked: 1 with a failed probe (c); 1 contradicting their proxy's "
                                          "egress (b); 1 with problems (b)");
   // One profile's precedence, not the highest number: a failed probe first.

@@ -56,6 +56,7 @@ TEST(EngineCommandLine, LongestAndTheLimit) {
   for (const std::size_t beyond : {0, 1}) {
     plan.overlay.start_page = "https://a/" + std::string(ENGINE_COMMAND_LINE_LIMIT - base + beyond, 'x');
     EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), ENGINE_COMMAND_LINE_LIMIT + beyond);
+    EXPECT_EQ(exceeds_command_line_limit(ENGINE_COMMAND_LINE_LIMIT + beyond), beyond == 1);
   }
   // An address of 45, a time zone of 64, coordinates of 25 characters, the
   // table's longest language tag (5) and Accept-Language value (32).
