@@ -46,6 +46,7 @@ TEST(CheckReport, NamesEachReading) {
        {R"("start":"discovery")", R"("blocks_on_failed_discovery":false)", "--geo-lat=<egress-latitude>",
         R"(\"auto-geo\", \"auto-lang\" need the proxy's egress)"}},
       {R"({"proxy-server":"http://h:1","auto-geo":true})", {R"("start":"passthrough")", R"(\"http\")"}},
+      {R"({"webrtc-fake-public-ip":5})", {R"("webrtc-fake-public-ip":{"value":false,)", "not as a non-empty string"}},
       // A password is hidden whatever it holds.
       {R"({"proxy-server":"socks5://u:a secret\"b@h:1"})", {R"("value":"socks5://u:***@h:1")"}},
   };

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "discovery/country_language.h"
+#include "records/records.h"
 #include "ui/progress_report.h"
 
 namespace vantrel {
@@ -105,6 +106,15 @@ TEST(DiscoveryWorker, Outcomes) {
     EXPECT_EQ(run.probed.size(), c.answers.size()) << c.name;
     EXPECT_EQ(run.written.empty(), run.outcome->ip != "") << c.name;
   }
+}
+
+// The records' bytes: members in their order, the optional ones left out when empty.
+TEST(Records, ErrorRecordBytes) {
+  ErrorRecord record;
+  record.message = "a\"b";
+  EXPECT_EQ(build_error_record_json("TS", record),
+            "{\"schema\":1,\"ts\":\"TS\",\"step\":\"\",\"error_code\":\"\",\"message\":\"a\\\"b\",\"elapsed_ms\":0,"
+            "\"launcher_version\":\"0.28.0\"}\n");
 }
 
 TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {

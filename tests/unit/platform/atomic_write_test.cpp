@@ -50,6 +50,7 @@ TEST(WindowsErrorText, FromTheSystemsText) {
       {11, L"Bad EXE format for %1.\r\n", L"", "Windows error 11 (Bad EXE format for .)"},
       {1, L"A %2 and %10\r\nB \r\n", L"x", "Windows error 1 (A  and  B)"},
       {5, L"", L"x", "Windows error 5"},
+      {2, L"a%19b", L"I", "Windows error 2 (ab)"},
       {1260, L"\r\n", L"", "Windows error 1260"},
   };
   for (const auto& [code, text, insert, expected] : cases) {
