@@ -109,12 +109,18 @@ TEST(DiscoveryWorker, Outcomes) {
 }
 
 // The records' bytes: members in their order, the optional ones left out when empty.
-TEST(Records, ErrorRecordBytes) {
+TEST(Records, ErrorRecordAndOutcomeBytes) {
   ErrorRecord record;
   record.message = "a\"b";
   EXPECT_EQ(build_error_record_json("TS", record),
             "{\"schema\":1,\"ts\":\"TS\",\"step\":\"\",\"error_code\":\"\",\"message\":\"a\\\"b\",\"elapsed_ms\":0,"
             "\"launcher_version\":\"0.28.0\"}\n");
+  RunEnding ending;  // curl's exit code 0 is a code, not "curl did not run"
+  ending.curl_exit_code = 0;
+  EXPECT_EQ(build_outcome_json(ending, "V"),
+            "{\"schema\":1,\"outcome\":\"started\",\"exit_code\":0,\"engine_pid\":null,\"result_record_written\":false,"
+            "\"status\":null,\"error_code\":null,\"curl_exit_code\":0,\"cleaning\":\"not_done\",\"program_version\":\"V\","
+            "\"run_ms\":0}\n");
 }
 
 TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {
