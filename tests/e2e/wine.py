@@ -7,6 +7,7 @@ Environment (set by CTest): VANTREL_WINEPREFIX, VANTREL_BUILD_DIR."""
 import atexit
 import os
 import subprocess
+import tempfile
 import time
 
 _ENV = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'cmake', 'wine.env')
@@ -55,13 +56,34 @@ def wine_env(display=None, extra=None):
     return env
 
 
+# Wine 8's loader now and then fails to create a process at all on a busy
+# machine: it prints this (channel err:virtual) and exits with 1 before the
+# program's first instruction. The program never ran, so it is started again.
+LOADER_FAILED = b'failed to map the shared user data'
+
+
 def wine(args, display=None, env=None, timeout=60, capture=True):
     """Runs a Windows program to its end. Without `capture` its output is
-    discarded, so that the call returns when the program ends even if a
-    process it started (the Engine) still holds the output handles."""
-    out = subprocess.PIPE if capture else subprocess.DEVNULL
-    return subprocess.run([WINE] + list(args), env=wine_env(display, env), timeout=timeout,
-                          stdin=subprocess.DEVNULL, stdout=out, stderr=out)
+    discarded (its errors go to a file), so that the call returns when the
+    program ends even if a process it started (the Engine) still holds the
+    output handles."""
+    run_env = dict(wine_env(display, env))
+    if 'WINEDEBUG' not in (env or {}):
+        run_env['WINEDEBUG'] = '-all,err+virtual'
+    for attempt in range(3):
+        if capture:
+            done = subprocess.run([WINE] + list(args), env=run_env, timeout=timeout, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            errors = done.stderr
+        else:
+            with tempfile.TemporaryFile() as err:
+                done = subprocess.run([WINE] + list(args), env=run_env, timeout=timeout, stdin=subprocess.DEVNULL,
+                                      stdout=subprocess.DEVNULL, stderr=err)
+                err.seek(0)
+                errors = err.read()
+        if not (done.returncode == 1 and LOADER_FAILED in errors):
+            return done
+    return done
 
 
 def wait_for(what, ready, seconds=30):
