@@ -63,25 +63,20 @@ LOADER_FAILED = b'failed to map the shared user data'
 
 
 def wine(args, display=None, env=None, timeout=60, capture=True):
-    """Runs a Windows program to its end. Without `capture` its output is
-    discarded (its errors go to a file), so that the call returns when the
+    """Runs a Windows program to its end. Its errors go to a file, and without
+    `capture` its output is discarded, so that the call returns when the
     program ends even if a process it started (the Engine) still holds the
     output handles."""
-    run_env = dict(wine_env(display, env))
+    run_env = wine_env(display, env)
     if 'WINEDEBUG' not in (env or {}):
         run_env['WINEDEBUG'] = '-all,err+virtual'
-    for attempt in range(3):
-        if capture:
+    for _ in range(3):
+        with tempfile.TemporaryFile() as err:
             done = subprocess.run([WINE] + list(args), env=run_env, timeout=timeout, stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-            errors = done.stderr
-        else:
-            with tempfile.TemporaryFile() as err:
-                done = subprocess.run([WINE] + list(args), env=run_env, timeout=timeout, stdin=subprocess.DEVNULL,
-                                      stdout=subprocess.DEVNULL, stderr=err)
-                err.seek(0)
-                errors = err.read()
-        if not (done.returncode == 1 and LOADER_FAILED in errors):
+                                  stdout=subprocess.PIPE if capture else subprocess.DEVNULL, stderr=err)
+            err.seek(0)
+            done.stderr = err.read()
+        if not (done.returncode == 1 and LOADER_FAILED in done.stderr):
             return done
     return done
 
