@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/argument_quote.h"
 #include "base/text_encoding.h"
 #include "check/check_report.h"
 #include "check/report_text.h"
@@ -54,7 +55,9 @@ int main() {
   const fs::path folder = fs::temp_directory_path() / "vantrel-overlay-bench";
   fs::create_directories(folder);
   const fs::path file = folder / "command-line.json";
-  const std::vector<std::wstring> args = {L"--user-data-dir=" + vantrel::utf8_to_wide(folder.string())};
+  const vantrel::LauncherArguments args =
+      vantrel::read_launcher_arguments(vantrel::quote_windows_argument(L"--user-data-dir=" + vantrel::utf8_to_wide(folder.string())));
+  const vantrel::ProfileChoice profile = vantrel::choose_profile(args);
   std::printf("%-8s %12s %14s\n", "size", "median ms", "ms per MiB");
   for (const std::size_t size : {std::size_t{4} << 10, std::size_t{1} << 20, std::size_t{16} << 20}) {
     const std::string text = make_overlay(size);
@@ -64,7 +67,7 @@ int main() {
     std::size_t sink = 0;
     for (int i = 0; i < runs; ++i) {
       const auto start = std::chrono::steady_clock::now();
-      const vantrel::LaunchPlan plan = vantrel::plan_launch(args, L"");
+      const vantrel::LaunchPlan plan = vantrel::plan_launch(args, profile, L"");
       const vantrel::OverlayListing listing = vantrel::build_overlay_listing(plan.overlay_text);
       ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
       sink += listing.overrides.size() + plan.overlay.start_page.size();
@@ -80,10 +83,10 @@ int main() {
     std::ofstream(file, std::ios::binary) << "{\"" << std::string(std::size_t{100} << 20, 'k') << "\":1}";
   }
   std::size_t sink = 0;
-  const double launcher = median_ms(3, [&] { sink += vantrel::plan_launch(args, L"").overlay_text.size(); });
+  const double launcher = median_ms(3, [&] { sink += vantrel::plan_launch(args, profile, L"").overlay_text.size(); });
   const double check = median_ms(3, [&] {
     vantrel::CheckInputs in;
-    in.plan = vantrel::plan_launch(args, L"", true);
+    in.plan = vantrel::plan_launch(args, profile, L"", true);
     sink += vantrel::check_report_text(vantrel::make_check_report(std::move(in), false)).size();
   });
   std::printf("\none unknown key of 100 MiB: launcher %.0f ms, check %.0f ms, ratio %.2f\n", launcher, check,

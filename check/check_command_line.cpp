@@ -5,7 +5,6 @@
 #include "base/argument_quote.h"
 #include "base/shown_text.h"
 #include "base/text_encoding.h"
-#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -34,7 +33,7 @@ std::string misspelt_check_option(const std::wstring& arg) {
 CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
   CheckCommandLine c;
   std::wstring rest = command_line_remainder(command_line);
-  const std::vector<std::wstring> argv = platform::split_arguments(rest);
+  const std::vector<std::wstring> argv = split_arguments(rest);
   std::size_t own = 0;  // arguments of argv read so far
   bool profiles = false;
   const auto fail = [&c](const std::string& message) {
@@ -66,14 +65,13 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
     rest = command_line_remainder(rest);
     ++own;
   }
-  c.pass_through = rest;
-  c.args = platform::split_arguments(rest);
-  for (const std::wstring& a : c.args) {
+  c.launcher = read_launcher_arguments(rest);
+  for (const std::wstring& a : c.launcher.own) {
     if (a == L"--json" || a == L"--probe" || a == L"--strict" || a == L"--profiles") {
       fail(wide_to_utf8(a) + " must come before the launcher's arguments");
     }
   }
-  if (profiles && !c.args.empty()) {
+  if (profiles && !split_arguments(rest).empty()) {
     fail("with --profiles each profile is checked as if started with its folder alone: no launcher arguments");
   }
   return c;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "launcher/launcher_arguments.h"
+
 namespace vantrel {
 
 struct CheckCommandLine {
@@ -12,10 +14,9 @@ struct CheckCommandLine {
   bool probe = false;
   bool strict = false;
   bool help = false;
-  std::wstring profiles;             // --profiles <folder>: every profile of that store; else empty
-  std::wstring pass_through;         // the rest of the text, exactly as vantrel.exe would receive it
-  std::vector<std::wstring> args;    // the rest, split by the system's rules
-  std::string usage_error;           // non-empty: exit 2 with this message
+  std::wstring profiles;         // --profiles <folder>: every profile of that store; else empty
+  LauncherArguments launcher;    // the rest of the text, exactly as vantrel.exe would receive and read it
+  std::string usage_error;       // non-empty: exit 2 with this message
 };
 
 // `command_line` is the whole command line (GetCommandLineW). The check's

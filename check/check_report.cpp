@@ -84,8 +84,10 @@ std::size_t CheckReport::mismatches() const {
 CheckReport make_check_report(CheckInputs in, bool strict) {
   CheckReport r;
   const LaunchPlan& plan = in.plan;
-  r.looked_at = overlay_candidates(plan.user_data_dir);
-  r.global_overlay = plan.overlay_read && !plan.user_data_dir.empty() && plan.overlay_path != r.looked_at.front();
+  const std::vector<platform::FilePath> candidates =
+      plan.profile.ambiguous ? std::vector<platform::FilePath>() : overlay_candidates(plan.profile.folder);
+  for (const platform::FilePath& c : candidates) r.looked_at.push_back(c.shown());
+  r.global_overlay = plan.overlay_read && !plan.profile.folder.empty() && !(plan.overlay_path == candidates.front());
   r.start_reason = start_reason(plan.overlay, plan.path);
   r.settings = plan.readings;
   for (SettingRead& s : r.settings) {
@@ -97,10 +99,10 @@ CheckReport make_check_report(CheckInputs in, bool strict) {
   const SwitchForm form = plan.path == StartPath::discovery ? SwitchForm::discovery : SwitchForm::passthrough;
   DiscoveryOutcome marked;
   mark_outcome(plan.overlay, marked);
-  r.engine_command_line = engine_command_line(in.engine_path, in.pass_through, plan, form, marked, in.host);
+  r.engine_command_line = engine_command_line(in.engine_path, plan, form, marked, in.host);
   r.problems = check_problems(in);
   if (in.probe && in.probe->succeeded()) {
-    r.probed_command_line = engine_command_line(in.engine_path, in.pass_through, plan, form, *in.probe->outcome, in.host);
+    r.probed_command_line = engine_command_line(in.engine_path, plan, form, *in.probe->outcome, in.host);
     r.comparisons = compare_with_egress(plan.readings, in.probe->last);
   }
   if (in.probe && in.probe->failed()) {

@@ -35,8 +35,6 @@ struct CheckInputs {
   LaunchPlan plan;
   std::wstring engine_path;
   bool engine_found = false;
-  std::wstring pass_through;       // the launcher's arguments as one text, passed on as they are
-  std::vector<std::wstring> args;  // the same, split
   HostFigures host;
   RemovalPreview preview;
   std::optional<ProbeReport> probe;  // none without --probe
@@ -58,7 +56,7 @@ struct UnknownKey {
 // Everything the report of one start says, computed once.
 struct CheckReport {
   CheckInputs in;
-  std::vector<std::wstring> looked_at;  // where the overlay was looked for, in order
+  std::vector<std::wstring> looked_at;  // where the overlay was looked for, in order, as shown
   bool global_overlay = false;          // the overlay read is the global one, not the profile's own
   std::string start_reason;             // why the start is a passthrough or a discovery start
   std::vector<SettingRead> settings;    // the launcher's readings, with the check's notes on categories

@@ -54,16 +54,13 @@ void print(DWORD which, const std::string& utf8) {
 }
 
 // The report of one start with these arguments.
-CheckReport check_start(const std::vector<std::wstring>& args, const std::wstring& pass_through,
-                        const CheckCommandLine& command) {
+CheckReport check_start(const LauncherArguments& args, const ProfileChoice& profile, const CheckCommandLine& command) {
   CheckInputs in;
-  in.plan = plan_launch(args, platform::own_folder(), true);
+  in.plan = plan_launch(args, profile, platform::own_folder(), true);
   in.engine_path = engine_path_for(in.plan.launcher_dir);
   in.engine_found = platform::path_exists(platform::file_path(in.engine_path));
-  in.pass_through = pass_through;
-  in.args = args;
   in.host = query_host_figures(in.plan.overlay);
-  in.preview = preview_removals(in.plan.user_data_dir, in.plan.removals);
+  in.preview = preview_removals(in.plan.profile.folder, in.plan.removals);
   if (command.probe) {
     // The launcher's own discovery, without its window, pauses and records.
     ProbeReport& probe = in.probe.emplace();
@@ -79,7 +76,7 @@ CheckReport check_start(const std::vector<std::wstring>& args, const std::wstrin
 // Every profile of the store, probes at most four at a time, the reports in
 // folder-name order.
 int check_store(const CheckCommandLine& command) {
-  const std::vector<std::wstring> profiles = store_profiles(command.profiles);
+  const std::vector<StoreProfile> profiles = store_profiles(platform::file_path(command.profiles));
   if (profiles.empty()) {
     const bool folder = platform::entry_kind(platform::file_path(command.profiles)) == platform::EntryKind::folder;
     print(STD_ERROR_HANDLE, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
@@ -92,11 +89,15 @@ int check_store(const CheckCommandLine& command) {
   run_in_order(
       profiles.size(), 4,
       [&](std::size_t i) {
-        const std::wstring arg = L"--user-data-dir=" + profiles[i];
-        const CheckReport report = check_start(
-            {arg}, arg.find_first_of(L" \t\"") == std::wstring::npos ? arg : quote_windows_argument(arg), command);
+        // Each profile as if started with its folder alone; the folder is
+        // the store's entry itself, never its name read again.
+        const std::wstring written = profiles[i].folder.shown();
+        const std::wstring arg = USER_DATA_DIR_SWITCH + written;
+        const LauncherArguments args = read_launcher_arguments(
+            arg.find_first_of(L" \t\"") == std::wstring::npos ? arg : quote_windows_argument(arg));
+        const CheckReport report = check_start(args, ProfileChoice{written, profiles[i].folder, false, written}, command);
         StoreResult& r = results[i];
-        r.name = wide_to_utf8(profiles[i].substr(profiles[i].rfind(L'\\') + 1));
+        r.name = wide_to_utf8(profiles[i].name);
         r.exit_code = static_cast<int>(report.exit);
         r.probe_failed = report.in.probe && report.in.probe->failed();
         r.mismatch = report.mismatches() > 0;
@@ -123,7 +124,7 @@ int wmain() {
     return 0;
   }
   if (!command.profiles.empty()) return check_store(command);
-  const CheckReport report = check_start(command.args, command.pass_through, command);
+  const CheckReport report = check_start(command.launcher, choose_profile(command.launcher), command);
   print(STD_OUTPUT_HANDLE, command.json ? check_report_json(report) : check_report_text(report));
   return static_cast<int>(report.exit);
 }

@@ -56,6 +56,22 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
         "the Engine, " + wide_to_utf8(in.engine_path) +
             ", is missing: vantrel.exe would show a message box and exit with 1; nothing would start");
   }
+  const ProfileChoice& profile = in.plan.profile;
+  if (profile.ambiguous) {
+    add("profile_ambiguous", "error", "",
+        "the Engine would read the arguments as naming " +
+            (profile.engine_reads.empty() ? std::string("no profile folder (its default profile)")
+                                          : quoted(wide_to_utf8(profile.engine_reads))) +
+            ", the launcher " +
+            (profile.written.empty() ? std::string("none") : quoted(wide_to_utf8(profile.written))) +
+            ": vantrel.exe would read, clean and write nothing, start nothing and exit with 1; name the profile "
+            "folder once, as --user-data-dir=<folder>");
+  } else if (!profile.written.empty() && profile.folder.empty()) {
+    add("profile_not_a_folder", "warning", "",
+        quoted(wide_to_utf8(profile.written)) +
+            " names a device, not a folder: the launcher reads, cleans and writes nothing there and starts as "
+            "without a profile folder (the global overlay, the records in the application-data folder)");
+  }
   if (in.plan.overlay_too_large) {
     add("overlay_too_large", "error", "",
         "the overlay is too large to read in this machine's memory: the launcher starts nothing (exit code 1)");
@@ -114,14 +130,14 @@ std::vector<Problem> check_problems(const CheckInputs& in) {
         "the catalogue beside the launcher (orlisk-webgl-profiles.json) has no usable profile " +
             quoted(o.webgl_profile) + ": the Engine starts without WebGL switches");
   }
-  const std::size_t longest = longest_engine_command_line(in.engine_path, in.pass_through, in.plan, in.host);
+  const std::size_t longest = longest_engine_command_line(in.engine_path, in.plan, in.host);
   if (exceeds_command_line_limit(longest)) {
     add("command_line_too_long", "error", "",
         "the Engine's command line would be " + std::to_string(longest) +
             " characters long; Windows allows at most 32,766: the launcher starts nothing (exit code 1); shorten the "
             "start page or the overlay's values");
   }
-  for (const std::wstring& arg : in.args) {
+  for (const std::wstring& arg : in.plan.args.own) {
     const std::string option = misspelt_check_option(arg);
     if (!option.empty()) {
       add("check_option_misspelt", "warning", "",

@@ -20,6 +20,8 @@ struct Problem {
 // encoding and form, then the settings in table order, then the check's own
 // arguments.
 //   engine_missing            error    vantrel-engine.exe is not beside the launcher: nothing starts
+//   profile_ambiguous         error    the Engine would read another profile folder from the arguments: nothing starts
+//   profile_not_a_folder      warning  the profile argument names a device (NUL, COM1): used as without one
 //   overlay_too_large         error    too large to read in memory: the launcher starts nothing
 //   overlay_not_utf8          error    UTF-16 text (every setting keeps its default), or a byte that is not UTF-8
 //   overlay_incomplete        error    no complete JSON object (unclosed object or string)

@@ -10,20 +10,19 @@
 
 namespace vantrel {
 
-std::vector<std::wstring> store_profiles(std::wstring store) {
-  while (store.size() > 3 && (store.back() == L'\\' || store.back() == L'/')) store.pop_back();
-  std::vector<std::wstring> profiles;
-  const platform::FilePath folder = platform::file_path(store);
+std::vector<StoreProfile> store_profiles(const platform::FilePath& store) {
+  std::vector<StoreProfile> profiles;
   using platform::EntryKind;
-  for (const platform::FolderEntry& e : platform::folder_entries(folder)) {
-    const platform::FilePath profile = folder.child(e.name);
+  for (const platform::FolderEntry& e : platform::folder_entries(store)) {
+    const platform::FilePath profile = store.child(e.name);
     if (e.kind == EntryKind::folder && (platform::entry_kind(profile.child(L"command-line.json")) == EntryKind::file ||
                                         platform::entry_kind(profile.child(L"Local State")) == EntryKind::file ||
                                         platform::entry_kind(profile.child(L"Default")) == EntryKind::folder)) {
-      profiles.push_back(store + L"\\" + e.name);
+      profiles.push_back({e.name, profile});
     }
   }
-  std::sort(profiles.begin(), profiles.end());
+  std::sort(profiles.begin(), profiles.end(),
+            [](const StoreProfile& a, const StoreProfile& b) { return a.name < b.name; });
   return profiles;
 }
 

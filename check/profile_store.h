@@ -7,14 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace vantrel {
+
+struct StoreProfile {
+  std::wstring name;          // the folder's name in the store, as listed
+  platform::FilePath folder;  // the store's path and that name: "x." is never the "x" beside it
+};
 
 // The immediate subfolders of `store` that are profiles (they hold a
 // "command-line.json" or "Local State" file or a "Default" folder), in name
 // order (UTF-16 code units): also those without an overlay of their own, which
 // start with the global one. Links are not followed: a profile someone else
 // wrote cannot send the check elsewhere.
-std::vector<std::wstring> store_profiles(std::wstring store);
+std::vector<StoreProfile> store_profiles(const platform::FilePath& store);
 
 // Runs make(0) ... make(count - 1) on at most `parallel` threads and hands
 // each result to `emit` on the calling thread, in index order, as soon as it

@@ -42,17 +42,17 @@ std::string check_report_json(const CheckReport& r) {
   JsonWriter j(true, hide_url_passwords);
   j.open_object().key("check_version").string(VANTREL_VERSION_TEXT);
   j.key("overlay_path");
-  plan.overlay_read ? j.string(wide_to_utf8(plan.overlay_path)) : j.null();
+  plan.overlay_read ? j.string(wide_to_utf8(plan.overlay_path.shown())) : j.null();
   j.key("overlay_looked_at").strings(utf8(r.looked_at));
   // The file that exists but could not be read, and why (the launcher then keeps every default).
   j.key("overlay_unreadable");
   if (plan.overlay_unreadable.empty()) {
     j.null();
   } else {
-    j.open_object().key("path").string(wide_to_utf8(plan.overlay_path)).key("why").string(plan.overlay_unreadable);
+    j.open_object().key("path").string(wide_to_utf8(plan.overlay_path.shown())).key("why").string(plan.overlay_unreadable);
     j.close();
   }
-  j.key("user_data_dir").string(wide_to_utf8(plan.user_data_dir));
+  j.key("user_data_dir").string(wide_to_utf8(plan.profile.written));
   j.key("settings").open_object();
   for (const SettingRead& s : r.settings) {
     j.key(s.setting->key).open_object().key("value");

@@ -68,11 +68,13 @@ std::string check_report_text(const CheckReport& r) {
   const CheckInputs& in = r.in;
   const LaunchPlan& plan = in.plan;
   Lines line;
-  if (plan.overlay_read) {
-    line("Overlay: {}", {utf8(plan.overlay_path)});
+  if (plan.profile.ambiguous) {
+    line("Overlay: not read: the Engine would open another profile folder than the launcher reads (see Problems).");
+  } else if (plan.overlay_read) {
+    line("Overlay: {}", {utf8(plan.overlay_path.shown())});
   } else if (!plan.overlay_unreadable.empty()) {
     line("Overlay: {} exists but could not be read ({}); the launcher keeps every setting's default.",
-         {utf8(plan.overlay_path), plan.overlay_unreadable});
+         {utf8(plan.overlay_path.shown()), plan.overlay_unreadable});
   } else {
     line("Overlay: none found; every setting keeps its default. Looked at:");
     for (const std::wstring& p : r.looked_at) line("  {}", {utf8(p)});
@@ -147,7 +149,7 @@ std::string check_report_text(const CheckReport& r) {
 std::string check_store_block_text(const std::string& name, const CheckReport& r) {
   const CheckInputs& in = r.in;
   std::string head = std::string(in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
-  if (r.global_overlay) head += ", the global overlay applies (" + utf8(in.plan.overlay_path) + ")";
+  if (r.global_overlay) head += ", the global overlay applies (" + utf8(in.plan.overlay_path.shown()) + ")";
   if (!in.plan.overlay_read) {
     head += in.plan.overlay_unreadable.empty() ? ", no overlay (every setting keeps its default)" : ", overlay not read";
   }

@@ -100,7 +100,7 @@ EgressProbe probe_egress(const PersonaOverlay& overlay, const Endpoints& endpoin
   hooks.report = [](const DiscoveryReport&) {};
   hooks.cancelled = [] { return false; };
   const auto outcome = std::make_shared<DiscoveryOutcome>();
-  run_discovery({overlay, std::wstring(), endpoints, hooks, outcome});  // no record path: no record work
+  run_discovery({overlay, platform::FilePath(), endpoints, hooks, outcome});  // no record path: no record work
   asked.outcome = outcome;
   return asked;
 }

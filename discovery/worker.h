@@ -12,6 +12,7 @@
 #include "discovery/outcome.h"
 #include "discovery/probe_result.h"
 #include "overlay/overlay_model.h"
+#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -55,8 +56,8 @@ struct WorkerHooks {
   // Whether the user cancelled the start (read after the first report, after
   // the probes' outcome and after the overrides).
   std::function<bool()> cancelled;
-  std::function<void(const std::wstring& path)> delete_file;
-  std::function<void(const std::wstring& path, const std::string& content)> write_file;
+  std::function<void(const platform::FilePath& path)> delete_file;
+  std::function<void(const platform::FilePath& path, const std::string& content)> write_file;
   std::function<std::string()> timestamp;
 };
 
@@ -65,7 +66,7 @@ struct WorkerHooks {
 // into an outcome that nobody frees under it.
 struct DiscoveryContext {
   PersonaOverlay overlay;
-  std::wstring error_record_path;  // empty: no record is deleted or written
+  platform::FilePath error_record_path;  // empty: no record is deleted or written
   Endpoints endpoints;
   WorkerHooks hooks;
   std::shared_ptr<DiscoveryOutcome> outcome;

@@ -13,9 +13,9 @@ namespace vantrel {
 WorkerHooks system_worker_hooks() {
   WorkerHooks hooks;
   hooks.probe = run_curl_probe;
-  hooks.delete_file = [](const std::wstring& path) { platform::delete_file_waiting(platform::file_path(path)); };
-  hooks.write_file = [](const std::wstring& path, const std::string& content) {
-    platform::write_file_atomic(platform::file_path(path), content);
+  hooks.delete_file = [](const platform::FilePath& path) { platform::delete_file_waiting(path); };
+  hooks.write_file = [](const platform::FilePath& path, const std::string& content) {
+    platform::write_file_atomic(path, content);
   };
   hooks.timestamp = platform::utc_timestamp;
   return hooks;

@@ -61,29 +61,42 @@ std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm for
   }
   if (launcher_adds(o, Added::speech_voices)) add_switch(parts, L"speech-voices-preset", L"stock-chrome-windows");
   if (form == SwitchForm::passthrough && !plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
-  for (std::wstring& page : start_page_arguments(o.start_page)) parts.push_back(std::move(page));
   return parts;
 }
 
-std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path,
-                                                    const std::wstring& pass_through_args, const LaunchPlan& plan,
+std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path, const LaunchPlan& plan,
                                                     SwitchForm form, const DiscoveryOutcome& outcome,
                                                     const HostFigures& host) {
   std::vector<std::wstring> parts = {L"\"" + engine_path + L"\""};
   for (const wchar_t* fixed : FIXED_ENGINE_SWITCHES) parts.push_back(fixed);
-  if (!pass_through_args.empty()) parts.push_back(pass_through_args);
+  const LauncherArguments& args = plan.args;
+  std::wstring callers = args.pass_through.substr(0, args.engine_part);
+  if (args.engine_part != std::wstring::npos) {
+    // The blanks before the Engine's own part: the added switches come there.
+    while (!callers.empty() && (callers.back() == L' ' || callers.back() == L'\t')) callers.pop_back();
+  }
+  if (!callers.empty()) parts.push_back(callers);
   for (std::wstring& part : engine_switches(plan, form, outcome, host)) parts.push_back(std::move(part));
+  std::vector<std::wstring> page = start_page_arguments(plan.overlay.start_page);
+  if (args.engine_part == std::wstring::npos) {
+    for (std::wstring& p : page) parts.push_back(std::move(p));
+  } else if (args.single_argument) {
+    if (page.size() == 1) parts.push_back(std::move(page.back()));
+    parts.push_back(args.pass_through.substr(args.engine_part));
+  } else {
+    parts.push_back(args.pass_through.substr(args.engine_part));
+    parts.push_back(std::move(page.back()));
+  }
   return parts;
 }
 
-std::wstring engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
-                                 const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
-                                 const HostFigures& host) {
-  return join_arguments(engine_command_line_parts(engine_path, pass_through_args, plan, form, outcome, host));
+std::wstring engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan, SwitchForm form,
+                                 const DiscoveryOutcome& outcome, const HostFigures& host) {
+  return join_arguments(engine_command_line_parts(engine_path, plan, form, outcome, host));
 }
 
-std::size_t longest_engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
-                                        const LaunchPlan& plan, const HostFigures& host) {
+std::size_t longest_engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan,
+                                        const HostFigures& host) {
   DiscoveryOutcome longest;
   if (plan.path == StartPath::discovery) {
     const PersonaOverlay& o = plan.overlay;
@@ -99,7 +112,7 @@ std::size_t longest_engine_command_line(const std::wstring& engine_path, const s
     fill(Added::geo_lng, longest.geo_lng, std::string(MAX_COORDINATE_LENGTH, '9'));
   }
   const SwitchForm form = plan.path == StartPath::discovery ? SwitchForm::discovery : SwitchForm::passthrough;
-  return engine_command_line(engine_path, pass_through_args, plan, form, longest, host).size();
+  return engine_command_line(engine_path, plan, form, longest, host).size();
 }
 
 std::wstring command_line_too_long_text(std::size_t length) {

@@ -29,24 +29,28 @@ inline constexpr const wchar_t* FIXED_ENGINE_SWITCHES[] = {
 // when the progress window could not be created.
 enum class SwitchForm { passthrough, discovery, degraded };
 
-// The switches the start adds, in order, ending with the start page (see
-// start_page_arguments). Each value is added only when it is not empty;
-// `outcome` counts for the discovery form only.
+// The switches the start adds, in order (the start page not among them).
+// Each value is added only when it is not empty; `outcome` counts for the
+// discovery form only.
 std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
                                           const HostFigures& host);
 
 // The whole command line as its parts: the quoted `engine_path`, the fixed
-// switches, the launcher's own arguments as one part exactly as received
-// (only when there are any), then engine_switches(...).
-std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path,
-                                                    const std::wstring& pass_through_args, const LaunchPlan& plan,
+// switches, the caller's arguments up to the Engine's own part ("--" or
+// "--single-argument") as one part exactly as received (only when there are
+// any), engine_switches(...) and the start page (start_page_arguments), then
+// the Engine's own part exactly as received. After a "--" of the caller's
+// the start page follows that part instead, without a "--" of its own:
+// nothing there is read as a switch. Before "--single-argument", whose
+// whole remainder the Engine takes for one argument, a start page that
+// would need the "--" marker is left out.
+std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path, const LaunchPlan& plan,
                                                     SwitchForm form, const DiscoveryOutcome& outcome,
                                                     const HostFigures& host);
 
 // engine_command_line_parts(...) joined by single blanks.
-std::wstring engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
-                                 const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
-                                 const HostFigures& host);
+std::wstring engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan, SwitchForm form,
+                                 const DiscoveryOutcome& outcome, const HostFigures& host);
 
 // Process creation takes at most 32,767 UTF-16 units with the terminating
 // NUL: the longest Engine command line that can be started.
@@ -61,8 +65,8 @@ inline bool exceeds_command_line_limit(std::size_t length) { return length > ENG
 // add for this overlay at its longest (an address, a time zone name,
 // coordinates, a language: each bounded), which no other form of the start
 // exceeds.
-std::size_t longest_engine_command_line(const std::wstring& engine_path, const std::wstring& pass_through_args,
-                                        const LaunchPlan& plan, const HostFigures& host);
+std::size_t longest_engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan,
+                                        const HostFigures& host);
 
 // The message box's text for a start refused because its command line would
 // be `length` characters long.

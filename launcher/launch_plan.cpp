@@ -5,16 +5,21 @@
 
 #include "launcher/host_hardware.h"
 #include "overlay/overlay_file.h"
-#include "platform/platform.h"
 #include "webgl/catalogue.h"
 
 namespace vantrel {
 
-std::wstring switch_value(const std::vector<std::wstring>& args, const std::wstring& prefix) {
-  for (const std::wstring& arg : args) {
-    if (arg.size() > prefix.size() && arg.compare(0, prefix.size(), prefix) == 0) return arg.substr(prefix.size());
-  }
-  return std::wstring();
+ProfileChoice choose_profile(const LauncherArguments& args) {
+  ProfileChoice choice;
+  choice.written = user_data_dir_of(args);
+  choice.engine_reads = engine_user_data_dir(args);
+  const platform::FilePath folder = platform::file_path(choice.written);
+  // Compared as the folders they name: "C:\P" and "c:\p\" are one.
+  choice.ambiguous = choice.written.empty() || choice.engine_reads.empty()
+                         ? choice.written != choice.engine_reads
+                         : !platform::same_path(folder, platform::file_path(choice.engine_reads));
+  if (!choice.ambiguous && platform::names_folder(folder)) choice.folder = folder;
+  return choice;
 }
 
 StartPath choose_start_path(const PersonaOverlay& overlay) {
@@ -29,11 +34,18 @@ HostFigures query_host_figures(const PersonaOverlay& overlay) {
   return host;
 }
 
-LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring& launcher_dir, bool record_readings) {
+LaunchPlan plan_launch(const LauncherArguments& args, const ProfileChoice& profile, const std::wstring& launcher_dir,
+                       bool record_readings) {
   LaunchPlan plan;
   plan.launcher_dir = launcher_dir;
-  plan.user_data_dir = user_data_dir_from_args(args);
-  plan.overlay_path = locate_overlay_file(plan.user_data_dir);
+  plan.args = args;
+  plan.profile = profile;
+  if (profile.ambiguous) {
+    plan.readings = read_overlay(std::string(), record_readings).settings;
+    return plan;
+  }
+  const platform::FilePath& folder = profile.folder;
+  plan.overlay_path = locate_overlay_file(folder);
   try {
     plan.overlay_read = read_overlay_text(plan.overlay_path, plan.overlay_text, plan.overlay_unreadable,
                                           plan.overlay_not_utf8_at);
@@ -54,11 +66,10 @@ LaunchPlan plan_launch(const std::vector<std::wstring>& args, const std::wstring
     return plan;
   }
   plan.path = choose_start_path(plan.overlay);
-  plan.profile_in_use =
-      !plan.user_data_dir.empty() && platform::held_open_elsewhere(platform::file_path(plan.user_data_dir).child(L"lockfile"));
-  if (!plan.profile_in_use) {
-    if (plan.overlay.close_previous_tabs) plan.removals = previous_tabs_removals(plan.user_data_dir);
-    for (Removal& r : granular_storage_removals(plan.user_data_dir, plan.overlay.granular_storage_reset)) {
+  plan.profile_in_use = !folder.empty() && platform::held_open_elsewhere(folder.child(L"lockfile"));
+  if (!folder.empty() && !plan.profile_in_use) {
+    if (plan.overlay.close_previous_tabs) plan.removals = previous_tabs_removals();
+    for (Removal& r : granular_storage_removals(plan.overlay.granular_storage_reset)) {
       plan.removals.push_back(std::move(r));
     }
   }

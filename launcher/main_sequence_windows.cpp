@@ -17,6 +17,7 @@
 #include "launcher/engine_command_line.h"
 #include "launcher/engine_launch.h"
 #include "launcher/launch_plan.h"
+#include "launcher/launcher_arguments.h"
 #include "platform/platform.h"
 #include "records/records.h"
 #include "ui/progress_window.h"
@@ -36,6 +37,15 @@ void error_box(const std::wstring& text) { ::MessageBoxW(nullptr, text.c_str(), 
 std::wstring overlay_too_large_text(const std::wstring& path) {
   return L"The persona overlay is too large to read" + (path.empty() ? L"." : L":\n" + path) +
          L"\n\nNothing was started.";
+}
+
+// The text for a start whose profile folder the Engine would read otherwise
+// than the launcher.
+std::wstring profile_ambiguous_text(const ProfileChoice& profile) {
+  const auto named = [](const std::wstring& folder, const wchar_t* none) { return folder.empty() ? std::wstring(none) : folder; };
+  return L"The browser would open another profile folder than the launcher reads from its arguments.\n\nLauncher: " +
+         named(profile.written, L"(none)") + L"\nBrowser: " + named(profile.engine_reads, L"(its default profile)") +
+         L"\n\nName the profile folder once, as --user-data-dir=<folder>. Nothing was started.";
 }
 
 // The caller's outcome file: written, when asked for, on every way a run
@@ -62,19 +72,17 @@ DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
 // One run's fixed inputs and the steps every path shares.
 struct Run {
   std::wstring engine_path;
-  std::wstring pass_through_args;
   OutcomeFile& told;
   LaunchPlan plan;
   HostFigures host;
 
   void write_result(RunStatus status, std::uint64_t elapsed_ms, ErrorCode error, const std::string& message,
                     const DiscoveryOutcome& outcome) {
-    const std::wstring path = record_path(plan.user_data_dir, RESULT_RECORD_NAME);
+    const platform::FilePath path = record_path(plan.profile.folder, RESULT_RECORD_NAME);
     told.ending.result_record_written =
-        !path.empty() && platform::write_file_atomic(platform::file_path(path),
-                                                     build_result_record_json(platform::utc_timestamp(), status,
-                                                                              elapsed_ms, error, message,
-                                                                              discovered_values(outcome)));
+        !path.empty() && platform::write_file_atomic(path, build_result_record_json(platform::utc_timestamp(), status,
+                                                                                    elapsed_ms, error, message,
+                                                                                    discovered_values(outcome)));
     told.ending.status = status;
     told.ending.error = error;
   }
@@ -85,13 +93,13 @@ struct Run {
     told.ending.cleaning = plan.profile_in_use && asked ? Cleaning::skipped_profile_in_use
                            : plan.removals.empty()     ? Cleaning::not_asked
                                                        : Cleaning::done;
-    remove_planned(plan.user_data_dir, plan.removals);
+    remove_planned(plan.profile.folder, plan.removals);
   }
 
   // Starts the Engine; when the system refuses, says so instead of reporting
   // a start that never happened.
   ExitCode start(SwitchForm form, const DiscoveryOutcome& outcome) {
-    const std::wstring line = engine_command_line(engine_path, pass_through_args, plan, form, outcome, host);
+    const std::wstring line = engine_command_line(engine_path, plan, form, outcome, host);
     unsigned long error = 0;
     unsigned long pid = 0;
     if (launch_engine(engine_path, line, &error, &pid)) {
@@ -129,21 +137,26 @@ void run_message_loop() {
   }
 }
 
-ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::vector<std::wstring>& args,
-             OutcomeFile& told) {
+ExitCode run(HINSTANCE instance, const LauncherArguments& args, OutcomeFile& told) {
   const std::wstring launcher_dir = platform::own_folder();
-  Run run{engine_path_for(launcher_dir), pass_through, told, {}, {}};
+  Run run{engine_path_for(launcher_dir), told, {}, {}};
   if (!platform::path_exists(platform::file_path(run.engine_path))) {
     told.end(RunOutcome::engine_missing, ExitCode::engine_missing);
     error_box(L"Engine binary not found:\n" + run.engine_path + L"\n\nReinstall Vantrel.");
     return ExitCode::engine_missing;
   }
   // Read from the very text passed on to the Engine: what is cleaned and
-  // recorded is the profile the Engine opens.
-  run.plan = plan_launch(args, launcher_dir);
+  // recorded is the profile the Engine opens. When the Engine would read its
+  // arguments as naming another profile, nothing is read, cleaned or written.
+  run.plan = plan_launch(args, choose_profile(args), launcher_dir);
+  if (run.plan.profile.ambiguous) {
+    told.end(RunOutcome::profile_ambiguous, ExitCode::not_begun);
+    error_box(profile_ambiguous_text(run.plan.profile));
+    return ExitCode::not_begun;
+  }
   if (run.plan.overlay_too_large) {
     told.end(RunOutcome::overlay_too_large, ExitCode::not_begun);
-    error_box(overlay_too_large_text(run.plan.overlay_path));
+    error_box(overlay_too_large_text(run.plan.overlay_path.shown()));
     return ExitCode::not_begun;
   }
   // A start whose Engine command line could be too long for Windows is not
@@ -151,7 +164,7 @@ ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::ve
   // before the window, the cleaning and the records. So the host figures are
   // asked for here, before cleaning.
   run.host = query_host_figures(run.plan.overlay);
-  const std::size_t longest = longest_engine_command_line(run.engine_path, run.pass_through_args, run.plan, run.host);
+  const std::size_t longest = longest_engine_command_line(run.engine_path, run.plan, run.host);
   if (exceeds_command_line_limit(longest)) {
     told.end(RunOutcome::command_line_too_long, ExitCode::not_begun);
     error_box(command_line_too_long_text(longest));
@@ -177,7 +190,7 @@ ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::ve
 
     auto context = std::make_unique<DiscoveryContext>();
     context->overlay = run.plan.overlay;
-    context->error_record_path = record_path(run.plan.user_data_dir, ERROR_RECORD_NAME);
+    context->error_record_path = record_path(run.plan.profile.folder, ERROR_RECORD_NAME);
     context->endpoints = default_endpoints();
     context->hooks = system_worker_hooks();
     window->connect(context->hooks);
@@ -215,10 +228,11 @@ ExitCode run(HINSTANCE instance, const std::wstring& pass_through, const std::ve
 int run_launcher(void* instance, const wchar_t* command_line) {
   OutcomeFile told;
   try {
-    const std::wstring pass_through = command_line != nullptr ? command_line : L"";
-    const std::vector<std::wstring> args = platform::split_arguments(pass_through);
-    told.path = switch_value(args, OUTCOME_FILE_SWITCH);
-    return static_cast<int>(run(static_cast<HINSTANCE>(instance), pass_through, args, told));
+    // The launcher's own arguments end where the Engine's own begin ("--"):
+    // a file named after it is the Engine's to open, never ours to write.
+    const LauncherArguments args = read_launcher_arguments(command_line != nullptr ? command_line : L"");
+    told.path = switch_value(args.own, OUTCOME_FILE_SWITCH);
+    return static_cast<int>(run(static_cast<HINSTANCE>(instance), args, told));
   } catch (const std::bad_alloc&) {
     // Memory ran out elsewhere (the window's listing of a huge overlay on a
     // small machine): said, not a crash with an undocumented exit code.

@@ -23,7 +23,8 @@ namespace vantrel::platform {
 // held for longer, a short write) the temporary file is removed again and an
 // existing target is left untouched. The temporary file is flushed to stable
 // storage before the move, so a power cut cannot leave an empty file under
-// the final name. No folder is created.
+// the final name (the move itself is not forced to disk: after a power cut
+// the target may still be the previous file). No folder is created.
 bool write_file_atomic(const FilePath& target, const std::string& content);
 
 // The same with the random part of each temporary name drawn from `draw`

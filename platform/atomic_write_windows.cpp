@@ -34,7 +34,9 @@ bool write_file_atomic(const FilePath& target, const std::string& content, const
   const DWORD existing = ::GetFileAttributesW(target.native().c_str());
   const bool read_only = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0;
   if (!flushed || read_only || !move_replacing(temp, target)) {
-    ::DeleteFileW(temp.native().c_str());
+    // A virus scanner or an indexer may be looking at the new file: the
+    // temporary file is waited for too, so that none is left behind.
+    delete_file_waiting(temp);
     return false;
   }
   return true;

@@ -1,15 +1,51 @@
 #include "platform/platform.h"
 
+#include <string>
 #include <thread>
 
 #include "base/text_encoding.h"
 
 namespace vantrel::platform {
 
+namespace {
+
+bool starts_with(const std::wstring& text, const wchar_t* prefix) {
+  return text.compare(0, std::char_traits<wchar_t>::length(prefix), prefix) == 0;
+}
+
+// "X:\" at the start of `text`.
+bool drive_root(const std::wstring& text) {
+  const wchar_t d = text.size() >= 3 ? text[0] : L'\0';
+  return ((d >= L'A' && d <= L'Z') || (d >= L'a' && d <= L'z')) && text[1] == L':' && text[2] == L'\\';
+}
+
+// "UNC\" at the start of `text`, in any letter case.
+bool unc(const std::wstring& text) {
+  return text.size() >= 4 && (text[0] | 0x20) == L'u' && (text[1] | 0x20) == L'n' && (text[2] | 0x20) == L'c' &&
+         text[3] == L'\\';
+}
+
+}  // namespace
+
 std::wstring long_path_form(const std::wstring& full_path) {
-  if (full_path.compare(0, 4, L"\\\\?\\") == 0 || full_path.compare(0, 4, L"\\\\.\\") == 0) return full_path;
-  if (full_path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full_path.substr(2);
+  if (starts_with(full_path, L"\\\\?\\")) return full_path;
+  if (starts_with(full_path, L"\\\\.\\")) {
+    const std::wstring rest = full_path.substr(4);
+    if (drive_root(rest)) return L"\\\\?\\" + rest;
+    if (unc(rest)) return L"\\\\?\\UNC\\" + rest.substr(4);
+    return full_path;
+  }
+  if (starts_with(full_path, L"\\\\")) return L"\\\\?\\UNC\\" + full_path.substr(2);
   return L"\\\\?\\" + full_path;
+}
+
+bool names_folder(const FilePath& path) {
+  const std::wstring& p = path.native();
+  // Windows' paths all begin so once made (file_path); a Linux path never does.
+  if (!starts_with(p, L"\\\\") && !starts_with(p, L"\\??\\")) return !p.empty();
+  if (!starts_with(p, L"\\\\?\\")) return false;
+  const std::wstring rest = p.substr(4);
+  return drive_root(rest) || (unc(rest) && rest.size() > 4) || starts_with(rest, L"Volume{");
 }
 
 std::wstring FilePath::shown() const {
@@ -31,6 +67,26 @@ bool retry_while_held(const std::function<Attempt()>& attempt, std::chrono::mill
     if (std::chrono::steady_clock::now() - start >= budget) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+}
+
+bool held_by_answers(unsigned long delete_open_error, unsigned long read_open_error) {
+  constexpr unsigned long access_denied = 5, sharing_violation = 32;
+  if (delete_open_error == sharing_violation) return true;
+  // A lockfile the user may not delete answers "access denied" before any
+  // sharing is looked at: only an open that needs no delete right tells.
+  if (delete_open_error != access_denied) return false;
+  return read_open_error == sharing_violation || read_open_error == access_denied;
+}
+
+Attempt attempt_after_error(unsigned long error, std::uint32_t attributes, unsigned long attributes_error) {
+  constexpr unsigned long access_denied = 5, sharing_violation = 32, lock_violation = 33, delete_pending = 303;
+  constexpr std::uint32_t invalid = 0xFFFFFFFF, folder_or_read_only = 0x10 | 0x1;
+  if (error == sharing_violation || error == lock_violation || error == delete_pending) return Attempt::held;
+  if (error != access_denied) return Attempt::failed;
+  if (attributes == invalid) {
+    return attributes_error == access_denied || attributes_error == delete_pending ? Attempt::held : Attempt::failed;
+  }
+  return (attributes & folder_or_read_only) == 0 ? Attempt::held : Attempt::failed;
 }
 
 EntryKind entry_kind_for(std::uint32_t attributes, std::uint32_t reparse_tag) {

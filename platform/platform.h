@@ -43,15 +43,29 @@ class FilePath {
 
 // The FilePath of a path from outside (an argument, the overlay's folder, a
 // system folder): on Windows "/" turned into "\", made absolute and
-// canonical once (GetFullPathNameW), then prefixed (long_path_form); a path
-// that already begins with "\\?\" is taken exactly as it is. On Linux the
-// path as it is. Empty for an empty path.
+// canonical once (GetFullPathNameW: a final blank or dot goes, as in the
+// folder that Windows and the Engine open), then prefixed (long_path_form); a
+// path that already begins with "\\?\" or "\??\" is taken exactly as it is.
+// On Linux the path as it is. Empty for an empty path.
 FilePath file_path(const std::wstring& path);
 
 // A full Windows path in the form passed on as written: "C:\x" becomes
-// "\\?\C:\x", "\\server\share\x" becomes "\\?\UNC\server\share\x";
-// one that begins with "\\?\" or "\\.\" stays as it is.
+// "\\?\C:\x", "\\server\share\x" becomes "\\?\UNC\server\share\x", and so do
+// a drive and a share written as a device path ("\\.\C:\x", "\\.\UNC\s\h"),
+// which Windows would otherwise rename again on every call. Any other
+// device ("\\.\NUL", "\\.\pipe\x") and a path that begins with "\\?\" stay
+// as they are.
 std::wstring long_path_form(const std::wstring& full_path);
+
+// Whether `path` can name a folder: a drive's or a share's path (or, on
+// Windows, a volume's "\\?\Volume{...}\"), not a device ("\\.\NUL",
+// "\\.\COM1", "\\.\pipe\x", "\??\...", a bare volume "\\?\C:"): nothing is
+// read, cleaned or written in a device.
+bool names_folder(const FilePath& path);
+
+// Whether two paths are one, as the system compares names (on Windows
+// without letter case), a final backslash aside.
+bool same_path(const FilePath& a, const FilePath& b);
 
 // A filesystem path for a UTF-16 path string (converted to UTF-8 on Linux).
 std::filesystem::path to_fs_path(const std::wstring& path);
@@ -69,9 +83,16 @@ inline constexpr const char* TOO_LARGE_TO_HOLD = "it is too large to hold in mem
 
 // Whether another program holds the file at `path` open so that it may be
 // neither written nor deleted meanwhile (a running Chromium-based Engine holds
-// its profile's "lockfile" so, sharing only reading). Asks for delete access
-// and writes nothing. False when the file is missing or free.
+// its profile's "lockfile" so, sharing only reading). Asks for delete access,
+// and when that is denied (a lockfile the user may not delete) asks again
+// for reading, sharing reading and deletion; writes nothing. False when the
+// file is missing or free.
 bool held_open_elsewhere(const FilePath& path);
+
+// The same from the system's answers: the error of the open for deletion
+// (0: it opened) and, when that was access denied, the error of the open for
+// reading. Portable, so that rules Wine does not enforce can be tested.
+bool held_by_answers(unsigned long delete_open_error, unsigned long read_open_error);
 
 // Whether a file or a directory exists at `path`.
 bool path_exists(const FilePath& path);
@@ -80,16 +101,20 @@ bool path_exists(const FilePath& path);
 // (SHGetKnownFolderPath), or empty when the system cannot name it. On Linux: $XDG_DATA_HOME or ~/.local/share.
 std::wstring local_app_data_dir();
 
-// Deletes one file; false when it was not deleted (missing, locked, a folder).
-// With `even_read_only`, a read-only file loses that attribute and goes too.
-// One try: what another program holds stays (profile hygiene leaves an item
-// in use in place).
-bool delete_file(const FilePath& path, bool even_read_only = false);
-
 // What one try at a file operation came to: done, failed for good, or
 // refused for now because another program holds the file (a caller reading
 // it without delete sharing, a virus scanner, a sync client).
 enum class Attempt { done, held, failed };
+
+// What a failed try at replacing or deleting a file comes to, from the
+// system's answers: the call's error, and, when that was access denied, what
+// the attribute call said of the name (its attributes, or 0xFFFFFFFF and its
+// error). Sharing and lock violations are holds; so is a name pending
+// deletion (ERROR_DELETE_PENDING, or access denied from the attribute call:
+// FAT, exFAT, SMB and Windows 10 before 1903 answer so); and access denied
+// to a plain file (not a folder, not read-only), which is what a reader
+// without delete sharing causes.
+Attempt attempt_after_error(unsigned long error, std::uint32_t attributes, unsigned long attributes_error);
 
 // Runs `attempt` until it is done or failed; while it is held, tries again
 // every 50 ms for about `budget` in all. True when done. An attempt that is
@@ -97,14 +122,16 @@ enum class Attempt { done, held, failed };
 bool retry_while_held(const std::function<Attempt()>& attempt,
                       std::chrono::milliseconds budget = std::chrono::milliseconds(1000));
 
-// Deletes one file (a record) as delete_file does, but waits for about a
-// second while another program holds it. False when it was not deleted (also
-// when there is none).
+// Deletes one file (a record, a temporary file), waiting for about a second
+// while another program holds it. False when it was not deleted (also when
+// there is none, or it is a folder).
 bool delete_file_waiting(const FilePath& path);
 
-// Moves the file `from` to `to`, replacing a file there (the directory entry,
-// not what a link there points to), written through to disk; waits for about
-// a second while another program holds `to`. False when it was not moved.
+// Moves the file `from` to `to` in the same folder, replacing a file there
+// (the directory entry, not what a link there points to); waits for about a
+// second while another program holds `to`. False when it was not moved. The
+// move itself is not forced to disk (MOVEFILE_WRITE_THROUGH flushes only a
+// move that copies); write_file_atomic flushes the data before it.
 bool move_replacing(const FilePath& from, const FilePath& to);
 
 // 64 bits from the system's cryptographic random source; false when it
@@ -133,18 +160,8 @@ struct FolderEntry {
 // The entries of a folder (not "." and ".."); empty when it cannot be listed.
 std::vector<FolderEntry> folder_entries(const FilePath& path);
 
-// Removes an empty folder; false when it is not removed.
-bool remove_empty_folder(const FilePath& path);
-
 // The current UTC time as "YYYY-MM-DDTHH:MM:SSZ".
 std::string utc_timestamp();
-
-// `remainder` (a command line after its program name, as the runtime hands
-// it to wWinMain) split into arguments by the system's rules
-// (CommandLineToArgvW, behind a placeholder program name, so that the first
-// argument is read as an argument and an empty remainder gives none). So a
-// program reads its arguments from the same text it passes on.
-std::vector<std::wstring> split_arguments(const std::wstring& remainder);
 
 // "Windows error N (text)" for a failed Windows call: the system's own text
 // for `code` in the user's language (FormatMessageW), its trailing line break

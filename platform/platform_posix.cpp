@@ -45,15 +45,18 @@ std::wstring local_app_data_dir() {
   return std::wstring();
 }
 
-bool delete_file(const FilePath& path, bool /*even_read_only: no such attribute here*/) {
+// Linux has no share modes: nothing is held, one try decides.
+bool delete_file_waiting(const FilePath& path) {
   std::error_code ec;
   const auto p = to_fs_path(path.native());
   if (std::filesystem::is_directory(std::filesystem::symlink_status(p, ec))) return false;
   return std::filesystem::remove(p, ec);
 }
 
-// Linux has no share modes: nothing is held, one try decides.
-bool delete_file_waiting(const FilePath& path) { return delete_file(path); }
+bool same_path(const FilePath& a, const FilePath& b) {
+  const auto trimmed = [](const std::wstring& p) { return !p.empty() && p.back() == L'\\' ? p.substr(0, p.size() - 1) : p; };
+  return trimmed(a.native()) == trimmed(b.native());
+}
 
 bool move_replacing(const FilePath& from, const FilePath& to) {
   return std::rename(to_fs_path(from.native()).c_str(), to_fs_path(to.native()).c_str()) == 0;
@@ -88,8 +91,6 @@ std::vector<FolderEntry> folder_entries(const FilePath& path) {
   return entries;
 }
 
-bool remove_empty_folder(const FilePath& path) { return ::rmdir(to_fs_path(path.native()).c_str()) == 0; }
-
 bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
   why.clear();
   std::error_code ec;
@@ -119,38 +120,6 @@ std::string utc_timestamp() {
   return format_utc_timestamp(static_cast<unsigned>(t.tm_year + 1900), static_cast<unsigned>(t.tm_mon + 1),
                               static_cast<unsigned>(t.tm_mday), static_cast<unsigned>(t.tm_hour),
                               static_cast<unsigned>(t.tm_min), static_cast<unsigned>(t.tm_sec));
-}
-
-// CommandLineToArgvW's rules for the arguments after the program name, for
-// the native build's tests: blanks and tabs separate outside double quotes;
-// 2n backslashes and a quote give n backslashes and toggle the quotes, 2n+1
-// give n and a literal quote; other backslashes are kept.
-std::vector<std::wstring> split_arguments(const std::wstring& remainder) {
-  std::vector<std::wstring> args;
-  std::size_t i = 0;
-  for (;;) {
-    while (i < remainder.size() && (remainder[i] == L' ' || remainder[i] == L'\t')) ++i;
-    if (i >= remainder.size()) return args;
-    std::wstring arg;
-    bool quoted = false;
-    while (i < remainder.size() && (quoted || (remainder[i] != L' ' && remainder[i] != L'\t'))) {
-      std::size_t backslashes = 0;
-      while (i < remainder.size() && remainder[i] == L'\\') ++backslashes, ++i;
-      if (i < remainder.size() && remainder[i] == L'"') {
-        arg.append(backslashes / 2, L'\\');
-        if (backslashes % 2 == 1) {
-          arg += L'"';
-        } else {
-          quoted = !quoted;
-        }
-        ++i;
-      } else {
-        arg.append(backslashes, L'\\');
-        if (backslashes == 0) arg += remainder[i++];
-      }
-    }
-    args.push_back(arg);
-  }
 }
 
 std::wstring own_folder() {

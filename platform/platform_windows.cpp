@@ -1,7 +1,6 @@
 // The Windows side of the platform layer.
 #include <windows.h>
 #include <bcrypt.h>
-#include <shellapi.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -15,7 +14,9 @@ std::filesystem::path to_fs_path(const std::wstring& path) { return std::filesys
 
 FilePath file_path(const std::wstring& path) {
   if (path.empty()) return FilePath();
-  if (path.compare(0, 4, L"\\\\?\\") == 0) return FilePath(path);  // exactly as written
+  // Exactly as written: the form passed on as it is, and the system's own
+  // (NT) form, which names_folder() refuses.
+  if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\??\\") == 0) return FilePath(path);
   std::wstring slashes = path;
   for (wchar_t& c : slashes) {
     if (c == L'/') c = L'\\';
@@ -28,12 +29,35 @@ FilePath file_path(const std::wstring& path) {
   return FilePath(long_path_form(full));
 }
 
+namespace {
+
+// The error of opening `path` with `access` and `share` (0: it opened).
+DWORD open_error(const FilePath& path, DWORD access, DWORD share) {
+  const win::ScopedHandle file(::CreateFileW(path.native().c_str(), access, share, nullptr, OPEN_EXISTING,
+                                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return file.valid() ? 0 : ::GetLastError();
+}
+
+// Strips one final backslash.
+std::wstring without_final_backslash(const std::wstring& path) {
+  return !path.empty() && path.back() == L'\\' ? path.substr(0, path.size() - 1) : path;
+}
+
+}  // namespace
+
 bool held_open_elsewhere(const FilePath& path) {
-  const HANDLE raw = ::CreateFileW(path.native().c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  const DWORD error = ::GetLastError();
-  const win::ScopedHandle file(raw);
-  return !file.valid() && error == ERROR_SHARING_VIOLATION;
+  const DWORD for_deleting = open_error(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  const DWORD for_reading = for_deleting == ERROR_ACCESS_DENIED
+                                ? open_error(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE)
+                                : 0;
+  return held_by_answers(for_deleting, for_reading);
+}
+
+bool same_path(const FilePath& a, const FilePath& b) {
+  const std::wstring x = without_final_backslash(a.native());
+  const std::wstring y = without_final_backslash(b.native());
+  return ::CompareStringOrdinal(x.data(), static_cast<int>(x.size()), y.data(), static_cast<int>(y.size()), TRUE) ==
+         CSTR_EQUAL;
 }
 
 bool path_exists(const FilePath& path) {
@@ -49,28 +73,13 @@ std::wstring local_app_data_dir() {
   return path;
 }
 
-bool delete_file(const FilePath& path, bool even_read_only) {
-  if (::DeleteFileW(path.native().c_str())) return true;
-  if (!even_read_only) return false;
-  const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) return false;
-  return ::SetFileAttributesW(path.native().c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) &&
-         ::DeleteFileW(path.native().c_str());
-}
-
 namespace {
-// A failed call's error as an attempt at `path`. Sharing and lock violations
-// are holds. So is access denied to a file (not a folder, not read-only):
-// Windows says so when a reader without delete sharing holds the file that a
-// move would replace or a delete would remove, and for a file whose deletion
-// waits for its last reader.
+// A failed call's error as an attempt at `path`, asking the system about the
+// name when the error alone does not tell.
 Attempt attempt_after(DWORD error, const FilePath& path) {
-  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) return Attempt::held;
-  if (error != ERROR_ACCESS_DENIED) return Attempt::failed;
+  if (error != ERROR_ACCESS_DENIED) return attempt_after_error(error, 0, 0);
   const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
-  const DWORD not_a_plain_file = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & not_a_plain_file) == 0 ? Attempt::held
-                                                                                        : Attempt::failed;
+  return attempt_after_error(error, attributes, attributes == INVALID_FILE_ATTRIBUTES ? ::GetLastError() : 0);
 }
 }  // namespace
 
@@ -83,7 +92,7 @@ bool delete_file_waiting(const FilePath& path) {
 
 bool move_replacing(const FilePath& from, const FilePath& to) {
   return retry_while_held([&] {
-    if (::MoveFileExW(from.native().c_str(), to.native().c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (::MoveFileExW(from.native().c_str(), to.native().c_str(), MOVEFILE_REPLACE_EXISTING)) {
       return Attempt::done;
     }
     return attempt_after(::GetLastError(), to);
@@ -150,8 +159,6 @@ std::vector<FolderEntry> folder_entries(const FilePath& path) {
   return entries;
 }
 
-bool remove_empty_folder(const FilePath& path) { return ::RemoveDirectoryW(path.native().c_str()) != FALSE; }
-
 namespace {
 // One try at reading a whole file: 0, or the system's error.
 DWORD read_once(const FilePath& path, std::string& out) {
@@ -205,16 +212,6 @@ std::string utc_timestamp() {
   SYSTEMTIME t{};
   ::GetSystemTime(&t);
   return format_utc_timestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-}
-
-std::vector<std::wstring> split_arguments(const std::wstring& remainder) {
-  int count = 0;
-  const std::wstring line = L"x " + remainder;
-  win::ScopedLocal<LPWSTR*> argv(::CommandLineToArgvW(line.c_str(), &count));
-  std::vector<std::wstring> args;
-  if (!argv.valid()) return args;
-  for (int i = 1; i < count; ++i) args.emplace_back(argv.get()[i]);
-  return args;
 }
 
 std::wstring own_folder() {

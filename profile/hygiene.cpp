@@ -1,27 +1,28 @@
 #include "profile/hygiene.h"
 
-#include "platform/platform.h"
+#include <utility>
+
+#include "platform/opened_entry.h"
 
 namespace vantrel {
 
 namespace {
 
 using Kind = Removal::Kind;
+using platform::Access;
+using platform::EntryKind;
+using platform::FilePath;
+using platform::Opened;
+using platform::OpenedEntry;
 
 bool selected(const std::map<std::string, bool>& selection, const char* name) {
   const auto it = selection.find(name);
   return it != selection.end() && it->second;
 }
 
-struct CategoryEntry {
-  bool under_profile;  // under root\Default, else under the root itself
-  const wchar_t* relative_path;
-  Kind kind;
-};
-
 struct Category {
   const char* name;
-  std::vector<CategoryEntry> entries;
+  std::vector<Removal> entries;  // below the profile folder
   // Cache storage lies inside the service-worker folder; it is removed on
   // its own only when that folder is not removed whole.
   bool only_without_service_workers = false;
@@ -30,74 +31,178 @@ struct Category {
 const std::vector<Category>& categories() {
   static const std::vector<Category> table = {
       {"cookies",
-       {{true, L"\\Cookies", Kind::file},
-        {true, L"\\Cookies-journal", Kind::file},
-        {true, L"\\Network\\Cookies", Kind::file},
-        {true, L"\\Network\\Cookies-journal", Kind::file}}},
-      {"file_systems", {{true, L"\\File System", Kind::tree}}},
-      {"indexeddb", {{true, L"\\IndexedDB", Kind::tree}}},
-      {"local_storage", {{true, L"\\Local Storage", Kind::tree}}},
+       {{L"Default\\Cookies", Kind::file},
+        {L"Default\\Cookies-journal", Kind::file},
+        {L"Default\\Network\\Cookies", Kind::file},
+        {L"Default\\Network\\Cookies-journal", Kind::file}}},
+      {"file_systems", {{L"Default\\File System", Kind::tree}}},
+      {"indexeddb", {{L"Default\\IndexedDB", Kind::tree}}},
+      {"local_storage", {{L"Default\\Local Storage", Kind::tree}}},
       {"shader_cache",
-       {{false, L"\\ShaderCache", Kind::tree},
-        {false, L"\\GraphiteDawnCache", Kind::tree},
-        {true, L"\\GPUCache", Kind::tree}}},
-      {"websql", {{true, L"\\databases", Kind::tree}}},
-      {"service_workers", {{true, L"\\Service Worker", Kind::tree}}},
-      {"cache_storage", {{true, L"\\Service Worker\\CacheStorage", Kind::tree}}, true},
-      {"interest_groups", {{true, L"\\InterestGroups", Kind::tree}}},
-      {"shared_storage",
-       {{true, L"\\Shared Storage", Kind::file}, {true, L"\\Shared Storage-journal", Kind::file}}},
-      {"storage_buckets", {{true, L"\\StorageBuckets", Kind::tree}}},
+       {{L"ShaderCache", Kind::tree}, {L"GraphiteDawnCache", Kind::tree}, {L"Default\\GPUCache", Kind::tree}}},
+      {"websql", {{L"Default\\databases", Kind::tree}}},
+      {"service_workers", {{L"Default\\Service Worker", Kind::tree}}},
+      {"cache_storage", {{L"Default\\Service Worker\\CacheStorage", Kind::tree}}, true},
+      {"interest_groups", {{L"Default\\InterestGroups", Kind::tree}}},
+      {"shared_storage", {{L"Default\\Shared Storage", Kind::file}, {L"Default\\Shared Storage-journal", Kind::file}}},
+      {"storage_buckets", {{L"Default\\StorageBuckets", Kind::tree}}},
   };
   return table;
 }
 
-}  // namespace
-
-using platform::EntryKind;
-using platform::FilePath;
-
-namespace {
-
-// A planned path as the names below the profile folder: "Default\Sessions".
-std::wstring below_root(const std::wstring& profile_root, const std::wstring& path) {
-  std::size_t start = profile_root.size();
-  while (start < path.size() && path[start] == L'\\') ++start;
-  return path.substr(start);
-}
-
-// The planned removal `r` as a FilePath: `root` (the profile folder, made a
-// file path once) with the planned names appended, never made canonical
-// again. Empty when a folder on the way down to it is not a real folder (a
-// junction, symbolic link or mount point); the root itself may be a link:
-// profiles are moved to other drives that way.
-FilePath reached_without_links(const FilePath& root, const std::wstring& profile_root, const Removal& r) {
-  const std::wstring names = below_root(profile_root, r.path);
-  for (std::size_t end = names.find(L'\\'); end != std::wstring::npos; end = names.find(L'\\', end + 1)) {
-    if (platform::entry_kind(root.child(names.substr(0, end))) != EntryKind::folder) return FilePath();
+// The names of a removal, from the profile folder down.
+std::vector<std::wstring> names_of(const std::wstring& names) {
+  std::vector<std::wstring> parts;
+  for (std::size_t begin = 0;;) {
+    const std::size_t end = names.find(L'\\', begin);
+    parts.push_back(names.substr(begin, end - begin));
+    if (end == std::wstring::npos) return parts;
+    begin = end + 1;
   }
-  return root.child(names);
 }
 
-// Deletes the file or folder at `path` with everything beneath it,
-// permanently, without any window; nothing there, nothing done. What cannot
-// be deleted stays. A link at `path` or inside the folder stays, and so do
-// the folders that hold it.
-void remove_tree(const FilePath& path);
+// One walk for cleaning and for its preview: the same entries are opened,
+// proven and entered; only the action differs.
+class Walk {
+ public:
+  Walk(const FilePath& profile, RemovalPreview* preview, const AfterListing& after_listing)
+      : profile_(profile), preview_(preview), after_listing_(after_listing) {}
 
-}  // namespace
-
-void remove_planned(const std::wstring& profile_root, const std::vector<Removal>& removals) {
-  const FilePath root = platform::file_path(profile_root);
-  for (const Removal& r : removals) {
-    const FilePath item = reached_without_links(root, profile_root, r);
-    if (item.empty()) continue;
-    if (r.kind == Kind::tree) {
-      remove_tree(item);
-    } else if (platform::entry_kind(item) != EntryKind::link) {
-      platform::delete_file(item);
+  // Carries out (or previews) one removal below the opened profile folder.
+  void carry_out(const OpenedEntry& root, const Removal& r) {
+    const std::vector<std::wstring> names = names_of(r.names);
+    // The folders on the way down: each must be a real folder (one that is
+    // a link skips the removal).
+    OpenedEntry folder;
+    const OpenedEntry* parent = &root;
+    FilePath path = profile_;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+      OpenedEntry next;
+      if (!open(*parent, names[i], EntryKind::folder, Access::look, next)) return;
+      folder = std::move(next);
+      parent = &folder;
+      path = path.child(names[i]);
+    }
+    path = path.child(names.back());
+    OpenedEntry item;
+    const Opened opened = platform::open_entry(*parent, names.back(), r.kind == Kind::file ? EntryKind::file : EntryKind::missing,
+                                               access(), item);
+    if (opened == Opened::failed && r.kind == Kind::tree) {
+      // A folder held without delete sharing (another program stands in
+      // it): what it holds still goes.
+      if (platform::open_entry(*parent, names.back(), EntryKind::folder, Access::look, item) != Opened::yes) return;
+    } else if (!handled(opened, path)) {
+      return;
+    }
+    if (preview_ != nullptr) preview_->removed.push_back(path.shown());
+    if (item.kind() == EntryKind::folder) {
+      remove_tree(*parent, names.back(), std::move(item), path);
+    } else if (preview_ == nullptr) {
+      platform::delete_entry(*parent, names.back(), item);
     }
   }
+
+ private:
+  // A folder being walked: its handle, the entries its listing gave and the
+  // next one to visit.
+  struct Level {
+    OpenedEntry folder;
+    std::wstring name;  // in the folder above
+    FilePath path;      // shown in the preview
+    std::vector<platform::FolderEntry> entries;
+    std::size_t next = 0;
+  };
+
+  Access access() const { return preview_ == nullptr ? Access::remove : Access::look; }
+
+  // Whether an open ended in a usable entry; notes a link (or what is not
+  // itself) in the preview, and stops all descending once handles or names
+  // run out.
+  bool handled(Opened opened, const FilePath& path) {
+    if (opened == Opened::not_itself && preview_ != nullptr) preview_->kept_links.push_back(path.shown());
+    if (opened == Opened::exhausted) exhausted_ = true;
+    return opened == Opened::yes;
+  }
+
+  bool open(const OpenedEntry& folder, const std::wstring& name, EntryKind kind, Access access, OpenedEntry& out) {
+    const Opened opened = platform::open_entry(folder, name, kind, access, out);
+    if (opened == Opened::exhausted) exhausted_ = true;
+    return opened == Opened::yes;
+  }
+
+  // Lists a folder just entered; the test's hands come in after the listing.
+  Level enter(OpenedEntry folder, const std::wstring& name, const FilePath& path) {
+    Level level{std::move(folder), name, path, {}, 0};
+    platform::list_entries(level.folder, level.entries);
+    if (after_listing_) after_listing_(path);
+    return level;
+  }
+
+  // Everything beneath the opened folder `top` (the entry `name` of
+  // `parent`), children before the folder that holds them, with a stack of
+  // its own: a hostile, deeply nested tree cannot exhaust the thread's
+  // stack, and at most one folder handle per level is open.
+  void remove_tree(const OpenedEntry& parent, const std::wstring& name, OpenedEntry top, const FilePath& path) {
+    std::vector<Level> stack;
+    stack.push_back(enter(std::move(top), name, path));
+    while (!stack.empty()) {
+      Level& level = stack.back();
+      if (level.next == level.entries.size()) {
+        // Done with what it holds: the folder itself goes when it is empty.
+        const OpenedEntry& above = stack.size() > 1 ? stack[stack.size() - 2].folder : parent;
+        if (preview_ == nullptr) platform::delete_entry(above, level.name, level.folder);
+        stack.pop_back();
+        continue;
+      }
+      const platform::FolderEntry entry = level.entries[level.next++];
+      const FilePath entry_path = level.path.child(entry.name);
+      if (entry.kind == EntryKind::link) {
+        if (preview_ != nullptr) preview_->kept_links.push_back(entry_path.shown());
+        continue;
+      }
+      if (entry.kind == EntryKind::folder && exhausted_) continue;  // no deeper: what is left stays
+      OpenedEntry opened;
+      Opened result = platform::open_entry(level.folder, entry.name, entry.kind, access(), opened);
+      if (result == Opened::failed && entry.kind == EntryKind::folder) {
+        result = platform::open_entry(level.folder, entry.name, EntryKind::folder, Access::look, opened);
+      }
+      if (result == Opened::other_kind) result = Opened::not_itself;  // changed since it was listed
+      if (!handled(result, entry_path)) continue;
+      if (opened.kind() == EntryKind::folder) {
+        Level next = enter(std::move(opened), entry.name, entry_path);
+        stack.push_back(std::move(next));  // `level` is not used past here
+      } else if (preview_ == nullptr) {
+        platform::delete_entry(level.folder, entry.name, opened);
+      }
+    }
+  }
+
+  const FilePath& profile_;
+  RemovalPreview* preview_;  // null: removing
+  const AfterListing& after_listing_;
+  bool exhausted_ = false;
+};
+
+void walk(const FilePath& profile, const std::vector<Removal>& removals, RemovalPreview* preview,
+          const AfterListing& after_listing) {
+  if (profile.empty() || removals.empty()) return;
+  OpenedEntry root;
+  if (platform::open_folder(profile, Access::look, root) != Opened::yes) return;
+  Walk w(profile, preview, after_listing);
+  for (const Removal& r : removals) w.carry_out(root, r);
+}
+
+}  // namespace
+
+void remove_planned(const FilePath& profile, const std::vector<Removal>& removals, const AfterListing& after_listing) {
+  walk(profile, removals, nullptr, after_listing);
+}
+
+RemovalPreview preview_removals(const FilePath& profile, const std::vector<Removal>& removals,
+                                const AfterListing& after_listing) {
+  RemovalPreview preview;
+  walk(profile, removals, &preview, after_listing);
+  return preview;
 }
 
 std::vector<std::string> storage_category_names() {
@@ -106,23 +211,18 @@ std::vector<std::string> storage_category_names() {
   return names;
 }
 
-std::vector<Removal> previous_tabs_removals(const std::wstring& profile_root) {
-  if (profile_root.empty()) return {};
-  const std::wstring profile = profile_root + L"\\Default";
+std::vector<Removal> previous_tabs_removals() {
   return {
-      {profile + L"\\Current Tabs", Kind::file},
-      {profile + L"\\Current Session", Kind::file},
-      {profile + L"\\Last Tabs", Kind::file},
-      {profile + L"\\Last Session", Kind::file},
-      {profile + L"\\Sessions", Kind::tree},
+      {L"Default\\Current Tabs", Kind::file},
+      {L"Default\\Current Session", Kind::file},
+      {L"Default\\Last Tabs", Kind::file},
+      {L"Default\\Last Session", Kind::file},
+      {L"Default\\Sessions", Kind::tree},
   };
 }
 
-std::vector<Removal> granular_storage_removals(const std::wstring& profile_root,
-                                               const std::map<std::string, bool>& selection) {
+std::vector<Removal> granular_storage_removals(const std::map<std::string, bool>& selection) {
   std::vector<Removal> removals;
-  if (profile_root.empty() || selection.empty()) return removals;
-  const std::wstring profile = profile_root + L"\\Default";
   const bool all = selected(selection, "all");
   bool any_true = false;
   for (const auto& entry : selection) any_true = any_true || entry.second;
@@ -132,84 +232,9 @@ std::vector<Removal> granular_storage_removals(const std::wstring& profile_root,
   for (const Category& category : categories()) {
     if (category.only_without_service_workers && service_workers) continue;
     if (!all && !selected(selection, category.name)) continue;
-    for (const CategoryEntry& e : category.entries) {
-      removals.push_back({(e.under_profile ? profile : profile_root) + e.relative_path, e.kind});
-    }
+    for (const Removal& e : category.entries) removals.push_back(e);
   }
   return removals;
-}
-
-namespace {
-
-// Visits everything beneath `folder`, children before the folder that holds
-// them, with a stack of its own: a hostile, deeply nested tree cannot exhaust
-// the thread's stack. Links are reported to `entry` but never entered. Each
-// entry is addressed by exactly the name its folder's listing gave: a folder
-// "x." is "x.", never the "x" (perhaps a link) beside it.
-template <typename Entry, typename FolderDone>
-void walk_tree(const FilePath& folder, Entry entry, FolderDone folder_done) {
-  struct Pending {
-    FilePath path;
-    bool listed;
-  };
-  std::vector<Pending> pending{{folder, false}};
-  while (!pending.empty()) {
-    if (pending.back().listed) {
-      folder_done(pending.back().path);
-      pending.pop_back();
-      continue;
-    }
-    pending.back().listed = true;
-    const FilePath current = pending.back().path;
-    for (const platform::FolderEntry& e : platform::folder_entries(current)) {
-      const FilePath path = current.child(e.name);
-      if (e.kind == EntryKind::folder) {
-        pending.push_back({path, false});
-      } else {
-        entry(path, e.kind);
-      }
-    }
-  }
-}
-
-void remove_tree(const FilePath& path) {
-  // Links are left alone, and so is the folder that holds one: no removal
-  // call is certain to take only the link (Wine treats a linked folder as the
-  // folder it points to).
-  const EntryKind kind = path.empty() ? EntryKind::missing : platform::entry_kind(path);
-  if (kind == EntryKind::file) platform::delete_file(path, true);
-  if (kind != EntryKind::folder) return;
-  walk_tree(
-      path,
-      [](const FilePath& entry, EntryKind entry_kind) {
-        if (entry_kind == EntryKind::file) platform::delete_file(entry, true);
-      },
-      [](const FilePath& folder) { platform::remove_empty_folder(folder); });
-}
-
-}  // namespace
-
-RemovalPreview preview_removals(const std::wstring& profile_root, const std::vector<Removal>& removals) {
-  RemovalPreview preview;
-  const FilePath root = platform::file_path(profile_root);
-  for (const Removal& r : removals) {
-    const FilePath item = reached_without_links(root, profile_root, r);
-    if (item.empty()) continue;
-    const EntryKind kind = platform::entry_kind(item);
-    if (kind == EntryKind::link) preview.kept_links.push_back(r.path);
-    // A file removal of a folder fails; a tree removal takes what is not a link.
-    if (kind == EntryKind::file || (kind == EntryKind::folder && r.kind == Kind::tree)) {
-      preview.removed.push_back(r.path);
-    }
-    if (kind != EntryKind::folder || r.kind != Kind::tree) continue;
-    walk_tree(
-        item,
-        [&preview](const FilePath& entry, EntryKind entry_kind) {
-          if (entry_kind == EntryKind::link) preview.kept_links.push_back(entry.shown());
-        },
-        [](const FilePath&) {});
-  }
-  return preview;
 }
 
 }  // namespace vantrel

@@ -21,12 +21,11 @@ const char* error_code_text(ErrorCode code) {
   return "";
 }
 
-std::wstring record_path(const std::wstring& user_data_dir, const char* name) {
+platform::FilePath record_path(const platform::FilePath& profile, const char* name) {
   const std::wstring wide_name = utf8_to_wide(name);
-  if (!user_data_dir.empty()) return user_data_dir + L"\\" + wide_name;
+  if (!profile.empty()) return profile.child(wide_name);
   // The application-data folder is asked for only when no profile is named.
-  const std::wstring local = platform::local_app_data_dir();
-  return local.empty() ? std::wstring() : local + L"\\Orlisk\\" + wide_name;
+  return platform::file_path(platform::local_app_data_dir()).child(L"Orlisk").child(wide_name);
 }
 
 namespace {
@@ -50,6 +49,7 @@ const char* outcome_text(RunOutcome outcome) {
     case RunOutcome::engine_refused: return "engine_refused";
     case RunOutcome::command_line_too_long: return "command_line_too_long";
     case RunOutcome::overlay_too_large: return "overlay_too_large";
+    case RunOutcome::profile_ambiguous: return "profile_ambiguous";
   }
   return "";
 }

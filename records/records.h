@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/platform.h"
 #include "records/error_code.h"
 
 namespace vantrel {
@@ -18,9 +19,9 @@ inline constexpr const char* RESULT_RECORD_NAME = ".orlisk-launcher-result.json"
 // stays 0.28.0 while the executable's version moves on.
 inline constexpr const char* RECORD_LAUNCHER_VERSION = "0.28.0";
 
-// `user_data_dir` + "\" + name when the profile folder is named, else the
-// local application-data folder + "\Orlisk\" + name, else empty.
-std::wstring record_path(const std::wstring& user_data_dir, const char* name);
+// The record `name` in the profile folder when one is named (not empty),
+// else in the local application-data folder's "Orlisk", else empty.
+platform::FilePath record_path(const platform::FilePath& profile, const char* name);
 
 enum class RunStatus { passthrough, ok, blocked, degraded };
 
@@ -63,6 +64,7 @@ enum class RunOutcome {
   engine_refused,         // Windows refused to start it
   command_line_too_long,  // the Engine's command line could pass Windows' limit: nothing begun
   overlay_too_large,      // the overlay could not be read in memory: nothing begun
+  profile_ambiguous,      // the Engine would open another profile folder than the launcher reads: nothing begun
 };
 
 // What became of the profile hygiene the overlay asks for.

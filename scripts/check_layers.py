@@ -8,7 +8,8 @@ includes a Windows header (or a header that does) is named x_windows.cpp, its
 Linux counterpart x_posix.cpp; CMakeLists.txt builds every other .cpp on both
 systems and neither of those in the portable list; every unit x.cpp,
 x_windows.cpp or x_posix.cpp has its header x.h (the programs' entry points,
-main_windows.cpp, excepted).
+main_windows.cpp, excepted). And that overlay/, profile/, records/ and check/
+join no path as text.
 Prints each breach and exits 1 when there is one."""
 import os
 import re
@@ -97,6 +98,20 @@ for unit in units:
                 if '.native()' not in first:
                     problems.append('%s:%d: %s takes a path that is not a FilePath (%s)' % (unit, number, call,
                                                                                           first.strip()))
+
+# One profile folder, made once: below it every path is a FilePath's child(), never text joined with a separator
+# (which Windows would rename again, and which could name a second folder). Texts that are only shown to people may
+# be listed here by file and line text.
+JOINS_REFUSED_IN = ('overlay', 'profile', 'records', 'check')
+JOIN = re.compile(r"""(\+=?\s*L?["'](\\\\|/)|L?["'](\\\\|/)["']\s*\+)""")  # + "\\..."  "\\" +  + L'/'  ...
+SHOWN_ONLY = set()  # (file, stripped line) pairs of texts only shown
+for unit in units:
+    if unit.split('/')[0] not in JOINS_REFUSED_IN:
+        continue
+    with open(os.path.join(ROOT, unit), encoding='utf-8') as f:
+        for number, line in enumerate(f, 1):
+            if JOIN.search(line) and (unit, line.strip()) not in SHOWN_ONLY:
+                problems.append('%s:%d: a path joined as text; use FilePath::child() (%s)' % (unit, number, line.strip()))
 
 for p in problems:
     print(p)

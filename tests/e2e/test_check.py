@@ -1,6 +1,7 @@
 """vantrel-check.exe: its report names the readings that surprise people, and
 what it says a start will pass and delete is what vantrel.exe then really
 passes and deletes. The check itself changes nothing."""
+import json
 import os
 import random
 import unittest
@@ -44,6 +45,19 @@ class Readings(unittest.TestCase):
         s = Sandbox(self, engine=False)
         report = s.check_report(['--strict', s.profile_arg], expect=5)[0]
         self.assertEqual([p['code'] for p in report['problems']], ['engine_missing'])
+
+    def test_a_store_entry_is_read_as_listed(self):
+        # A profile "x." beside a link "x" to another profile: the audit reads
+        # "x." itself, and never enters the link.
+        s = Sandbox(self)
+        store, other = os.path.join(s.root, 'store'), os.path.join(s.root, 'other')
+        for folder, page in ((os.path.join(store, 'x.'), 'mine'), (other, 'theirs')):
+            os.makedirs(folder)
+            s.write_overlay('{"start-page":"https://%s.example/"}' % page, folder)
+        os.symlink(other, os.path.join(store, 'x'))
+        done = wine([s.check, '--json', '--profiles', win_path(store)])
+        self.assertEqual([json.loads(line)['settings']['start-page']['value'] for line in done.stdout.splitlines()],
+                         ['https://mine.example/'])
 
     def test_own_options_only_before_the_launchers_arguments(self):
         s = Sandbox(self)

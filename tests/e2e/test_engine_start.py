@@ -134,15 +134,59 @@ class PassThrough(unittest.TestCase):
 
     def test_records_follow_the_first_usable_profile_argument(self):
         s = Sandbox(self)
-        local, other = LocalAppData(self).create(), os.path.join(s.root, 'other')
-        os.makedirs(other)
-        for args, folder in ((['--user-data-dir='], local),
-                             (['--user-data-dir=', s.profile_arg, '--user-data-dir=' + win_path(other)], s.profile)):
+        local = LocalAppData(self).create()
+        for args, folder in ((['--user-data-dir='], local), (['--user-data-dir=', s.profile_arg], s.profile)):
             with self.subTest(args=args):
                 self.assertEqual(s.run_launcher(args), 0)
-                self.assertEqual([f for f in (s.profile, other, local)
+                self.assertEqual([f for f in (s.profile, local)
                                   if os.path.exists(os.path.join(f, '.orlisk-launcher-result.json'))], [folder])
                 os.remove(os.path.join(folder, '.orlisk-launcher-result.json'))
+
+    def test_a_profile_the_engine_would_read_otherwise_begins_nothing(self):
+        # The Engine trims each argument, takes --, - and / for switches, any
+        # letter case, and the last value: where that names another folder
+        # than the launcher's first "--user-data-dir=", nothing is read,
+        # cleaned or written in any of them, and nothing starts.
+        for rest in (' --user-data-dir={p} --user-data-dir={o}', ' --USER-DATA-DIR={o}', ' -user-data-dir={o}',
+                     ' " --user-data-dir={o}"', ' --user-data-dir={p} --user-data-dir=',
+                     ' --user-data-dir={p} /user-data-dir={o}'):
+            with self.subTest(rest=rest):
+                s = Sandbox(self)
+                local, other = LocalAppData(self), os.path.join(s.root, 'other')
+                for folder in (s.profile, other):
+                    make_tree(folder, ['Default/Current Session'])
+                    s.write_overlay('{"close-previous-tabs":true}', folder)
+                before = s.files()
+                rest = rest.format(p=win_path(s.profile), o=win_path(other)) + ' ' + s.outcome_arg
+                self.assertEqual(s.run_command_line(rest), 1)
+                self.assertEqual((s.outcome()['outcome'], s.files() - {'outcome.json', 'command-line.txt'}), ('profile_ambiguous', before))
+                self.assertFalse(os.path.exists(local.folder) or s.received(timeout=2))
+
+    def test_what_follows_a_double_dash_is_the_engines(self):
+        # Callers put URLs and files there: never the launcher's outcome file
+        # or profile, and the switches it adds stand before the "--".
+        s = Sandbox(self)
+        local = LocalAppData(self).create()
+        document, other = os.path.join(s.root, 'document.txt'), os.path.join(s.root, 'other')
+        with open(document, 'w') as f:
+            f.write('mine')
+        make_tree(other, ['Default/Current Session', 'Default/Cookies'])
+        s.write_overlay('{"close-previous-tabs":true,"granular-storage-reset":{"cookies":true}}', other)
+        s.write_overlay('{"device-memory":1,"start-page":"https://start.example/"}')
+        after = ['-- --vantrel-outcome-file=%s https://caller.test/' % win_path(document),
+                 '-- --user-data-dir=%s --vantrel-outcome-file=%s' % (win_path(other), win_path(document))]
+        for before, rest, switches, page, record in (
+                (s.profile_arg, after[0], host_switches().split(' ', 1)[1], '"https://start.example/"', s.profile),
+                ('', after[1], host_switches(), 'chrome://version', local)):
+            with self.subTest(rest=rest):
+                got = s.start_engine(args=(before.split() + rest.split()))
+                self.assertEqual(got['command_line'], s.expected_engine_line(before, ' '.join((switches, rest, page))))
+                os.remove(s.received_path)
+                os.remove(os.path.join(record, '.orlisk-launcher-result.json'))
+                with open(document) as f:
+                    self.assertEqual(f.read(), 'mine')
+                self.assertEqual(present(other, ['Default/Current Session', 'Default/Cookies', '.orlisk-launcher-result.json']),
+                                 {'Default/Current Session', 'Default/Cookies'})
 
     def test_launcher_does_not_wait_for_the_engine(self):
         start = time.monotonic()

@@ -5,6 +5,7 @@ import os
 import re
 import stat
 import subprocess
+import time
 import unittest
 
 from sandbox import (PROFILE_TREE, LocalAppData, Sandbox, conforms, hold_open, host_switches, make_tree, present,
@@ -167,22 +168,69 @@ class ProfileHygiene(unittest.TestCase):
 
     def test_names_ending_in_a_dot_or_a_blank(self):
         # A folder "x." (and "y ") beside links "x", "y" to a folder outside:
-        # Win32's path rules drop that dot or blank and would reach the link.
-        # Names ending so are cleaned like any other; the links stay.
+        # Win32's path rules drop that dot or blank and would reach the link,
+        # also under a root written as a device path (\\.\, //./), which
+        # Windows renames again on every call. Names ending so are cleaned
+        # like any other; the links stay.
+        for form in ('{}', '\\\\.\\{}', '//./{}'):
+            with self.subTest(root=form):
+                s = Sandbox(self)
+                outside = os.path.join(s.root, 'outside')
+                make_tree(outside, ['keep/k'])
+                for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
+                    make_tree(os.path.join(s.profile, *folder.split('/')), ['x./inner/f', 'y /g', 'z.', 'w '])
+                    for link in ('x', 'y'):
+                        os.symlink(os.path.join(outside, 'keep'), os.path.join(s.profile, *folder.split('/'), link))
+                make_tree(s.profile, ['Default/GPUCache/a./b', 'Default/GPUCache/c /d', 'Default/GPUCache/e.'])
+                root = form.format(win_path(s.profile) if form == '{}' or '\\' in form
+                                   else win_path(s.profile).replace('\\', '/'))
+                s.start_engine('{"start-page":"https://x.example/","granular-storage-reset":{"indexeddb":true,'
+                               '"service_workers":true,"shader_cache":true}}', args=['--user-data-dir=' + root])
+                self.assertEqual(present(outside, ['keep/k']), {'keep/k'})
+                for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
+                    self.assertEqual(sorted(os.listdir(os.path.join(s.profile, *folder.split('/')))), ['x', 'y'])
+                self.assertFalse(os.path.exists(os.path.join(s.profile, 'Default', 'GPUCache')))
+                self.assertIsNotNone(s.record())
+
+    def test_a_profile_named_with_a_final_blank_or_dot_is_the_folder_windows_opens(self):
+        # "Work " and "Work." are the folder "Work" to Windows and the Engine:
+        # its overlay is read, and it blocks (no display: discovery cannot run).
+        for suffix in (' ', '.', '..'):
+            with self.subTest(suffix=suffix):
+                s = Sandbox(self)
+                make_tree(s.profile, ['Default/Cookies'])
+                s.write_overlay('{"auto-timezone":true,"proxy-server":"socks5://127.0.0.1:9","on-proxy-fail":"block",'
+                                '"granular-storage-reset":{"cookies":true}}')
+                self.assertEqual(s.run_launcher(['--user-data-dir=' + win_path(s.profile) + suffix]), 42)
+                self.assertEqual((s.record()['status'], present(s.profile, ['Default/Cookies'])),
+                                 ('blocked', {'Default/Cookies'}))
+        # A folder "p " beside a link "p" to another profile: the one folder
+        # the Engine opens (through the link) is read, cleaned and recorded.
         s = Sandbox(self)
-        outside = os.path.join(s.root, 'outside')
-        make_tree(outside, ['keep/k'])
-        for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
-            make_tree(os.path.join(s.profile, *folder.split('/')), ['x./inner/f', 'y /g', 'z.', 'w '])
-            for link in ('x', 'y'):
-                os.symlink(os.path.join(outside, 'keep'), os.path.join(s.profile, *folder.split('/'), link))
-        make_tree(s.profile, ['Default/GPUCache/a./b', 'Default/GPUCache/c /d', 'Default/GPUCache/e.'])
-        s.start_engine('{"start-page":"https://x.example/","granular-storage-reset":{"indexeddb":true,'
-                       '"service_workers":true,"shader_cache":true}}')
-        self.assertEqual(present(outside, ['keep/k']), {'keep/k'})
-        for folder in ('Default/Sessions', 'Default/IndexedDB', 'Default/Service Worker'):
-            self.assertEqual(sorted(os.listdir(os.path.join(s.profile, *folder.split('/')))), ['x', 'y'])
-        self.assertFalse(os.path.exists(os.path.join(s.profile, 'Default', 'GPUCache')))
+        linked, blank = os.path.join(s.root, 'q'), os.path.join(s.root, 'p ')
+        for folder, overlay in ((linked, '{"close-previous-tabs":true}'),
+                                (blank, '{"granular-storage-reset":{"cookies":true}}')):
+            make_tree(folder, ['Default/Current Session', 'Default/Cookies'])
+            s.write_overlay(overlay, folder)
+        os.symlink(linked, os.path.join(s.root, 'p'))
+        s.start_engine(args=['--user-data-dir=' + win_path(blank)])
+        self.assertEqual(present(linked, ['Default/Current Session', 'Default/Cookies', '.orlisk-launcher-result.json']),
+                         {'Default/Cookies', '.orlisk-launcher-result.json'})
+        self.assertEqual(present(blank, ['Default/Current Session', 'Default/Cookies', '.orlisk-launcher-result.json']),
+                         {'Default/Current Session', 'Default/Cookies'})
+
+    def test_a_tree_a_thousand_folders_deep_is_cleaned(self):
+        s = Sandbox(self)
+        deep = os.path.join(s.profile, 'Default', 'IndexedDB')
+        os.mkdir(os.path.dirname(deep))
+        for _ in range(1001):
+            os.mkdir(deep)
+            deep = os.path.join(deep, 'd')
+        make_tree(deep, ['f'])
+        start = time.monotonic()
+        s.start_engine('{"granular-storage-reset":{"indexeddb":true}}', timeout=120)
+        self.assertLess(time.monotonic() - start, 120)
+        self.assertFalse(os.path.exists(os.path.join(s.profile, 'Default', 'IndexedDB')))
 
     def test_nothing_deleted_without_profile_argument(self):
         s = Sandbox(self)

@@ -19,6 +19,7 @@ from wine import PREFIX, WINE, WORK, win_path, wine_env
 
 def unix_path(path):
     """The Linux path of a Windows path on drive Z: (the Linux root) or C: (the prefix's drive_c)."""
+    path = path[4:] if path.startswith('\\\\?\\') else path
     drive, rest = path[0].lower(), path[3:].replace('\\', '/')
     return '/' + rest if drive == 'z' else os.path.join(PREFIX, 'drive_' + drive, rest)
 

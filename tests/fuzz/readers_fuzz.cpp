@@ -24,8 +24,9 @@ namespace vantrel::fuzz {
 // the switches of every path, and the check's two reports.
 void overlay(const std::string& text) {
   LaunchPlan plan;
-  plan.user_data_dir = L"C:\\p";
-  plan.overlay_path = L"C:\\p\\command-line.json";
+  plan.args = read_launcher_arguments(L"--user-data-dir=C:\\p");
+  plan.profile = choose_profile(plan.args);
+  plan.overlay_path = plan.profile.folder.child(L"command-line.json");
   plan.overlay_read = true;
   plan.overlay_text = text;
   plan.overlay_not_utf8_at = first_not_utf8(text);
@@ -42,7 +43,6 @@ void overlay(const std::string& text) {
   CheckInputs in;
   in.plan = plan;
   in.engine_path = L"C:\\app\\vantrel-engine.exe";
-  in.pass_through = L"--user-data-dir=C:\\p";
   in.host = host;
   // As after a successful probe, so that every fixed value is compared with an egress.
   ProbeReport probed;

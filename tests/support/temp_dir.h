@@ -27,6 +27,13 @@ class TempDir {
     path_ = driver_folder().empty() ? std::filesystem::temp_directory_path() : driver_folder();
     path_ /= "vantrel-test-" + std::to_string(stamp) + "-" + std::to_string(counter++);
     std::filesystem::create_directories(path_);
+#ifdef _WIN32
+    // Written as the system passes it on, so that a test's own names ending
+    // in a dot or a blank are made as written.
+    verbatim_ = L"\\\\?\\" + std::filesystem::absolute(path_).wstring();
+#else
+    verbatim_ = path_;
+#endif
   }
   // Under Wine the program that runs the tests removes their folders: the
   // runtime's remove_all, not knowing Wine's links, loops forever on one.
@@ -45,7 +52,8 @@ class TempDir {
     return utf8_to_wide(path_.string());
 #endif
   }
-  const std::filesystem::path& fs() const { return path_; }
+  // The folder for the test's own file calls (on Windows in the "\\?\" form).
+  const std::filesystem::path& fs() const { return verbatim_; }
 
  private:
   // The folder of tests/e2e/unit_tests_under_wine.py, which makes links for
@@ -58,17 +66,21 @@ class TempDir {
   }
 
   std::filesystem::path path_;
+  std::filesystem::path verbatim_;
 };
 
 inline std::filesystem::path fs_path(const std::wstring& wide) { return platform::to_fs_path(wide); }
 
+// `p` with the system's separators: a "\\?\" path takes "/" literally.
+inline std::filesystem::path native(std::filesystem::path p) { return p.make_preferred(); }
+
 inline void write_file(const std::filesystem::path& p, const std::string& content) {
-  std::filesystem::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary) << content;
+  std::filesystem::create_directories(native(p).parent_path());
+  std::ofstream(native(p), std::ios::binary) << content;
 }
 
 inline std::string read_file(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
+  std::ifstream in(native(p), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
@@ -87,14 +99,15 @@ inline void make_link(const std::filesystem::path& target, const std::filesystem
   const char* folder = std::getenv("VANTREL_LINK_REQUESTS");
   ASSERT_NE(folder, nullptr) << "run under Wine through tests/e2e/unit_tests_under_wine.py, which makes links";
   const std::filesystem::path request = std::filesystem::path(folder) / std::to_string(counter++);
-  write_file(request.string() + ".part", wide_to_utf8(target.wstring()) + "\n" + wide_to_utf8(link.wstring()));
+  write_file(request.string() + ".part",
+             wide_to_utf8(native(target).wstring()) + "\n" + wide_to_utf8(native(link).wstring()));
   std::filesystem::rename(request.string() + ".part", request.string() + ".req");
   const std::filesystem::path done = request.string() + ".done";
   for (int i = 0; i < 3000 && !std::filesystem::exists(done); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(read_file(done), "ok") << "no link " << link << " to " << target;
 #else
   std::error_code ec;
-  std::filesystem::create_symlink(target, link, ec);
+  std::filesystem::create_symlink(native(target), native(link), ec);
   ASSERT_FALSE(ec) << "no link " << link << " to " << target << ": " << ec.message();
 #endif
 }

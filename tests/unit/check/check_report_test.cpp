@@ -8,6 +8,7 @@
 #include <thread>
 #include <tuple>
 
+#include "base/argument_quote.h"
 #include "check/check_command_line.h"
 #include "check/profile_store.h"
 #include "check/report_json.h"
@@ -29,6 +30,12 @@ CheckInputs inputs_for(const std::string& overlay) {
   in.plan.overlay = reading.values;
   in.plan.readings = reading.settings;
   return in;
+}
+
+// The plan of a start with the profile folder `dir`, as the check makes it.
+LaunchPlan plan_for(const vantrel::testing::TempDir& dir) {
+  const LauncherArguments args = read_launcher_arguments(quote_windows_argument(L"--user-data-dir=" + dir.wide()));
+  return plan_launch(args, choose_profile(args), L"", true);
 }
 
 // The readings that surprise people, each named in the JSON report.
@@ -63,7 +70,7 @@ TEST(CheckReport, NamesEachReading) {
     vantrel::testing::TempDir dir;
     vantrel::testing::write_file(dir.fs() / "command-line.json", overlay);
     CheckInputs in;
-    in.plan = plan_launch({L"--user-data-dir=" + dir.wide()}, L"", true);
+    in.plan = plan_for(dir);
     const std::string report = check_report_json(make_check_report(in, false));
     for (const std::string& piece : pieces) EXPECT_NE(report.find(piece), std::string::npos) << piece << "\n" << report;
     EXPECT_EQ(report.find("secret"), std::string::npos) << report;
@@ -87,8 +94,7 @@ TEST(CheckReport, HidesEveryPassword) {
   };
   for (const std::string& overlay : overlays) {
     CheckInputs in = inputs_for(overlay);
-    in.pass_through = L"--x=socks5://a:secret@b";
-    in.args = {L"--jsn=socks5://a:secret@b"};
+    in.plan.args = read_launcher_arguments(L"--x=socks5://a:secret@b --jsn=socks5://a:secret@b");
     for (const bool succeeded : {true, false}) {
       ProbeReport probe;
       probe.ran = true;
@@ -144,8 +150,8 @@ TEST(CheckReport, StoreBlock) {
   for (const auto& [overlay, probe, expected] : cases) {
     CheckInputs in = inputs_for(overlay);
     in.plan.overlay_read = !overlay.empty();
-    in.plan.user_data_dir = L"C:\\p";
-    in.plan.overlay_path = overlay == "{}" ? L"C:\\g.json" : L"C:\\p\\command-line.json";
+    in.plan.profile.folder = platform::file_path(L"C:\\p");
+    in.plan.overlay_path = platform::file_path(overlay == "{}" ? L"C:\\g.json" : L"C:\\p\\command-line.json");
     in.plan.path = choose_start_path(in.plan.overlay);
     if (probe != nullptr) in.probe = *probe;
     EXPECT_EQ(check_store_block_text("p", make_check_report(in, false)), expected) << overlay;
@@ -161,6 +167,7 @@ TEST(CheckCommandLine, OwnOptionsFirst) {
       {L"c.exe --help", "help ||0"},
       {L"c.exe --json=1 x", "json |x|error"},
       {L"c.exe x --probe", "|x --probe|error"},
+      {L"c.exe x -- --probe --jsn", "|x -- --probe --jsn|1"},  // after "--": the Engine's
       {L"c.exe --strict --profiles \"D:\\s t\" --json", "json strict D:\\s t||0"},
       {L"c.exe --profiles=D:\\s", "D:\\s||0"},
       {L"c.exe --profiles", "||error"},
@@ -173,8 +180,8 @@ TEST(CheckCommandLine, OwnOptionsFirst) {
     const CheckCommandLine c = parse_check_command_line(line);
     const std::string read = std::string(c.json ? "json " : "") + (c.probe ? "probe " : "") + (c.help ? "help " : "") +
                              (c.strict ? "strict " : "") + wide_to_utf8(c.profiles) + "|" +
-                             wide_to_utf8(c.pass_through) + "|" +
-                             (c.usage_error.empty() ? std::to_string(c.args.size()) : "error");
+                             wide_to_utf8(c.launcher.pass_through) + "|" +
+                             (c.usage_error.empty() ? std::to_string(c.launcher.own.size()) : "error");
     EXPECT_EQ(read, expected) << wide_to_utf8(line);
   }
 }
@@ -250,10 +257,21 @@ TEST(Problems, OneCodeEach) {
     EXPECT_EQ(make_check_report(in, true).exit, expected.empty() ? CheckExit::reported : CheckExit::problem) << overlay;
     EXPECT_EQ(make_check_report(in, false).exit, CheckExit::reported) << overlay;
   }
-  CheckInputs typo;
-  typo.engine_found = true;
-  typo.args = {L"--jsn", L"--prob=1", L"--proxy-server=x", L"--json"};
-  EXPECT_EQ(check_problems(typo).size(), 2u);
+  // The launcher's arguments: (remainder, the codes)
+  const std::pair<std::wstring, std::string> arguments[] = {
+      {L"--jsn --prob=1 --proxy-server=x --json -- --jsn", "check_option_misspelt|check_option_misspelt"},
+      {L"--user-data-dir=a -user-data-dir=b", "profile_ambiguous"},
+      {L"--user-data-dir=\\\\.\\NUL", "profile_not_a_folder"},
+  };
+  for (const auto& [remainder, expected] : arguments) {
+    CheckInputs in;
+    in.engine_found = true;
+    in.plan.args = read_launcher_arguments(remainder);
+    in.plan.profile = choose_profile(in.plan.args);
+    std::string got;
+    for (const Problem& p : check_problems(in)) got += (got.empty() ? "" : "|") + p.code;
+    EXPECT_EQ(got, expected) << wide_to_utf8(remainder);
+  }
 }
 
 // Nothing from outside reaches a terminal as a control character.
@@ -262,7 +280,7 @@ TEST(CheckReportText, ShowsControlsVisibly) {
   vantrel::testing::write_file(dir.fs() / "command-line.json",
                                "{\"start-page\":\"https://x/\x1b]0;owned\x07\",\"\x1b[2Jevil\":1}");
   CheckInputs in;
-  in.plan = plan_launch({L"--user-data-dir=" + dir.wide()}, L"", true);
+  in.plan = plan_for(dir);
   const std::string text = check_report_text(make_check_report(in, false));
   for (char c : text) EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << text;
   EXPECT_NE(text.find("\\x1b]0;owned\\x07"), std::string::npos) << text;
@@ -284,10 +302,17 @@ TEST(ProfileStore, WalkAndOrder) {
   vantrel::testing::write_file(dir.fs() / "d" / "Default", "");
   std::filesystem::create_directories(dir.fs() / "f-default" / "Default");
   vantrel::testing::make_link(dir.fs() / "a", dir.fs() / "e-link");  // a link is not entered
-  EXPECT_EQ(store_profiles(dir.wide() + L"\\"), (std::vector<std::wstring>{dir.wide() + L"\\a", dir.wide() + L"\\b",
-                                                                           dir.wide() + L"\\c-local-state",
-                                                                           dir.wide() + L"\\f-default"}));
-  EXPECT_TRUE(store_profiles(dir.wide() + L"\\none").empty());
+  // A folder "x." is itself, never the link "x" beside it.
+  vantrel::testing::write_file(dir.fs() / "x." / "Local State", "{}");
+  vantrel::testing::make_link(dir.fs() / "a", dir.fs() / "x");
+  const platform::FilePath store = platform::file_path(dir.wide() + L"\\");
+  std::wstring listed;
+  for (const StoreProfile& p : store_profiles(store)) {
+    listed += p.name + L" ";
+    EXPECT_EQ(p.folder, store.child(p.name));
+  }
+  EXPECT_EQ(listed, L"a b c-local-state f-default x. ");
+  EXPECT_TRUE(store_profiles(store.child(L"none")).empty());
   // The first finishes last: it waits until the other threads have done three.
   std::string emitted;
   std::atomic<int> finished{0};

@@ -20,7 +20,7 @@ ProbeResult failure(E code, std::int32_t exit_code, std::uint64_t ms) { return {
 struct Worker {
   std::deque<ProbeResult> answers;
   int cancel_after_reports = -1;
-  std::wstring record_path = L"E:\\p\\.orlisk-launcher-error.json";
+  platform::FilePath record_path = platform::file_path(L"E:\\p\\.orlisk-launcher-error.json");
 
   int reports = 0;
   std::vector<std::string> probed;
@@ -48,8 +48,8 @@ struct Worker {
       ++reports;
     };
     c.hooks.cancelled = [this] { return reports == cancel_after_reports; };
-    c.hooks.delete_file = [this](const std::wstring&) { deleted = true; };
-    c.hooks.write_file = [this](const std::wstring&, const std::string& content) { written = content; };
+    c.hooks.delete_file = [this](const platform::FilePath&) { deleted = true; };
+    c.hooks.write_file = [this](const platform::FilePath&, const std::string& content) { written = content; };
     c.hooks.timestamp = [] { return std::string("TS"); };
     run_discovery(c);
   }
@@ -125,7 +125,7 @@ TEST(Records, ErrorRecordAndOutcomeBytes) {
 
 TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {
   Worker run;
-  run.record_path.clear();
+  run.record_path = platform::FilePath();
   run.answers = {failure(E::curl_not_found, -1, 0)};
   run.go(R"({"proxy-server":"socks5://h:1","auto-timezone":true})");
   EXPECT_FALSE(run.deleted || !run.written.empty());

@@ -2,12 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <tuple>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 #include "base/argument_quote.h"
 #include "base/text_encoding.h"
 #include "launcher/engine_command_line.h"
 #include "launcher/host_hardware.h"
+#include "launcher/launcher_arguments.h"
 #include "platform/platform.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +28,17 @@ std::wstring switches(const char* overlay, SwitchForm form, const DiscoveryOutco
   LaunchPlan plan;
   plan.overlay = parse_persona_overlay(overlay);
   plan.webgl_switches = webgl;
-  return join_arguments(engine_switches(plan, form, outcome, host));
+  std::vector<std::wstring> parts = engine_switches(plan, form, outcome, host);
+  for (const std::wstring& page : start_page_arguments(plan.overlay.start_page)) parts.push_back(page);
+  return join_arguments(parts);
+}
+
+// A plan whose caller gave `arguments`, with `overlay`.
+LaunchPlan plan_with(const wchar_t* arguments, const char* overlay) {
+  LaunchPlan plan;
+  plan.args = read_launcher_arguments(arguments);
+  plan.overlay = parse_persona_overlay(overlay);
+  return plan;
 }
 
 TEST(EngineSwitches, PassthroughAndDegradedForms) {
@@ -35,27 +52,47 @@ TEST(EngineSwitches, PassthroughAndDegradedForms) {
             L"--hardware-concurrency=12 chrome://version");
   EXPECT_EQ(switches("{}", SwitchForm::passthrough, none, L"", HostFigures{}),
             L"--speech-voices-preset=stock-chrome-windows chrome://version");
-  // The whole line: quoted path, fixed switches, the caller's arguments exactly as given, the added switches.
-  LaunchPlan plan;
-  plan.overlay = parse_persona_overlay(R"({"start-page":"https://a b/","speech-voices":1})");
+}
+
+// The whole line: quoted path, fixed switches, the caller's arguments exactly
+// as given, the added switches and the start page; the Engine's own part
+// (after "--" or "--single-argument") last, where nothing is a switch.
+TEST(EngineCommandLine, TheCallersArgumentsAndTheEnginesOwnPart) {
   const std::wstring fixed =
-      L" --hide-crash-restore-bubble --disable-features=PasswordManagerOnboarding,AutofillEnableAccountWalletStorage"
-      L" --disable-save-password-bubble";
-  EXPECT_EQ(engine_command_line(L"C:\\V x\\e.exe", L"--a=\"b c\"  --d ", plan, SwitchForm::degraded, none, kHost),
-            L"\"C:\\V x\\e.exe\"" + fixed + L" --a=\"b c\"  --d  --device-memory=8 --hardware-concurrency=12 \"https://a b/\"");
-  EXPECT_EQ(engine_command_line(L"e", L"", plan, SwitchForm::discovery, none, HostFigures{}),
-            L"\"e\"" + fixed + L" \"https://a b/\"");
+      L"\"e\" --hide-crash-restore-bubble --disable-features=PasswordManagerOnboarding,AutofillEnableAccountWalletStorage"
+      L" --disable-save-password-bubble ";
+  const char* voices = R"({"speech-voices":1,"start-page":"https://a b/"})";
+  // (the caller's arguments, the start page's JSON, the form, the line after the fixed switches)
+  const std::tuple<const wchar_t*, const char*, SwitchForm, std::wstring> cases[] = {
+      {L"--a=\"b c\"  --d ", voices, SwitchForm::degraded,
+       L"--a=\"b c\"  --d  --device-memory=8 --hardware-concurrency=12 \"https://a b/\""},
+      {L"", voices, SwitchForm::discovery, L"--device-memory=8 --hardware-concurrency=12 \"https://a b/\""},
+      {L"--user-data-dir=P  -- https://caller.test/ x", voices, SwitchForm::passthrough,
+       L"--user-data-dir=P --device-memory=8 --hardware-concurrency=12 -- https://caller.test/ x \"https://a b/\""},
+      {L"-- --user-data-dir=Q", R"({"start-page":"/x"})", SwitchForm::passthrough,
+       L"--device-memory=8 --hardware-concurrency=12 --speech-voices-preset=stock-chrome-windows -- --user-data-dir=Q \"/x\""},
+      {L"--p \"--\"", R"({"speech-voices":1})", SwitchForm::passthrough,
+       L"--p --device-memory=8 --hardware-concurrency=12 \"--\" chrome://version"},
+      {L"--p --single-argument https://c/ d", voices, SwitchForm::passthrough,
+       L"--p --device-memory=8 --hardware-concurrency=12 \"https://a b/\" --single-argument https://c/ d"},
+      // A page that would need the marker has no place before the one argument.
+      {L"--single-argument https://c/", R"({"speech-voices":1,"device-memory":1,"hardware-concurrency":1,"start-page":"--x"})",
+       SwitchForm::passthrough, L"--single-argument https://c/"},
+  };
+  for (const auto& [arguments, overlay, form, line] : cases) {
+    EXPECT_EQ(engine_command_line(L"e", plan_with(arguments, overlay), form, DiscoveryOutcome(), kHost), fixed + line)
+        << wide_to_utf8(arguments);
+  }
 }
 
 // Windows starts a command line of at most 32,766 characters; a discovery
 // start counts what discovery may add at its longest, before it begins.
 TEST(EngineCommandLine, LongestAndTheLimit) {
-  LaunchPlan plan;
-  plan.overlay = parse_persona_overlay(R"({"speech-voices":1,"start-page":"https://a/"})");
-  const std::size_t base = engine_command_line(L"e", L"", plan, SwitchForm::passthrough, {}, HostFigures{}).size();
+  LaunchPlan plan = plan_with(L"", R"({"speech-voices":1,"start-page":"https://a/"})");
+  const std::size_t base = engine_command_line(L"e", plan, SwitchForm::passthrough, {}, HostFigures{}).size();
   for (const std::size_t beyond : {0, 1}) {
     plan.overlay.start_page = "https://a/" + std::string(ENGINE_COMMAND_LINE_LIMIT - base + beyond, 'x');
-    EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), ENGINE_COMMAND_LINE_LIMIT + beyond);
+    EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), ENGINE_COMMAND_LINE_LIMIT + beyond);
     EXPECT_EQ(exceeds_command_line_limit(ENGINE_COMMAND_LINE_LIMIT + beyond), beyond == 1);
   }
   // An address of 45, a time zone of 64, coordinates of 25 characters, the
@@ -63,9 +100,9 @@ TEST(EngineCommandLine, LongestAndTheLimit) {
   plan.overlay = parse_persona_overlay(R"({"proxy-server":"socks5://h:1","auto-geo":true,"auto-lang":true,)"
                                        R"("auto-timezone":true,"webrtc-no-leak":true,"speech-voices":1})");
   plan.path = StartPath::discovery;
-  EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), 511u);
+  EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), 511u);
   plan.overlay.auto_geo = false;  // no coordinates asked for: " --geo-lat=" and so on, 2 x (11 + 25) + 19 fewer
-  EXPECT_EQ(longest_engine_command_line(L"e", L"", plan, HostFigures{}), 511u - 91u);
+  EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), 511u - 91u);
 }
 
 TEST(EngineSwitches, DiscoveryForm) {
@@ -118,13 +155,106 @@ TEST(OwnCommandLine, OneReading) {
       {L"v.exe", L"", {}},
       {L"\"v.exe\"  ", L"", {}},
       {L"v.exe \"a\\\"b\" c\\\\\"d e\" f\\g", L"\"a\\\"b\" c\\\\\"d e\" f\\g", {L"a\"b", L"c\\d e", L"f\\g"}},
+      // Runs of quotes: within quotes every third one is a quote and leaves them.
+      {L"v \"a\"\"b\" c", L"\"a\"\"b\" c", {L"a\"b c"}},
+      {L"v \"\"\"\"\"\" x", L"\"\"\"\"\"\" x", {L"\"\"", L"x"}},
   };
   for (const auto& [line, remainder, args] : cases) {
     EXPECT_EQ(command_line_remainder(line), remainder) << wide_to_utf8(line);
-    EXPECT_EQ(platform::split_arguments(remainder), args) << wide_to_utf8(line);
+    EXPECT_EQ(split_arguments(remainder), args) << wide_to_utf8(line);
   }
-  EXPECT_EQ(user_data_dir_from_args(platform::split_arguments(command_line_remainder(std::get<0>(cases[0])))),
-            L"C:\\b");
+}
+
+// The one splitter against the system's on random text (under Wine and on
+// Windows), and its offsets: each argument read again from its offset on.
+TEST(OwnCommandLine, TheSplitterIsTheSystems) {
+  std::mt19937 random(7);
+  const wchar_t alphabet[] = {L'a', L' ', L'\t', L'"', L'\\', L'\u00e9', L'-'};
+  for (int round = 0; round < 3000; ++round) {
+    std::wstring text;
+    for (std::size_t n = random() % 12; n > 0; --n) text += alphabet[random() % 7];
+    const std::vector<SplitArgument> split = split_command_line(text);
+    for (const SplitArgument& a : split) {
+      EXPECT_EQ(split_arguments(text.substr(a.begin)).front(), a.text) << wide_to_utf8(text);
+    }
+#ifdef _WIN32
+    int count = 0;
+    const std::wstring line = L"x " + text;
+    LPWSTR* argv = ::CommandLineToArgvW(line.c_str(), &count);
+    ASSERT_NE(argv, nullptr);
+    const std::vector<std::wstring> system(argv + 1, argv + count);
+    ::LocalFree(argv);
+    EXPECT_EQ(split_arguments(text), system) << wide_to_utf8(text);
+#endif
+  }
+}
+
+// Our own arguments end where the Engine's own part begins: at an argument
+// that is "--" once trimmed, or "--single-argument". What follows is the
+// Engine's, whatever it looks like.
+TEST(OwnCommandLine, EndsAtTheEnginesOwnPart) {
+  // (remainder, our own arguments, where the Engine's part begins, whether it is --single-argument)
+  const std::size_t none = std::wstring::npos;
+  const std::tuple<std::wstring, std::vector<std::wstring>, std::size_t, bool> cases[] = {
+      {L"--user-data-dir=P -- --vantrel-outcome-file=D", {L"--user-data-dir=P"}, 18, false},
+      {L"-- --user-data-dir=Q", {}, 0, false},
+      {L"--user-data-dir=P --", {L"--user-data-dir=P"}, 18, false},
+      {L"a  -- b -- c", {L"a"}, 3, false},
+      {L"--x --- -x", {L"--x", L"---", L"-x"}, none, false},
+      {L"\"--\" x", {}, 0, false},
+      {L"y \" -- \" --user-data-dir=Q", {L"y"}, 2, false},
+      {L"x --single-argument https://a/ -- b", {L"x"}, 2, true},
+      {L"x --Single-Argument y", {L"x", L"--Single-Argument", L"y"}, none, false},
+  };
+  for (const auto& [remainder, own, part, single] : cases) {
+    const LauncherArguments a = read_launcher_arguments(remainder);
+    EXPECT_EQ(a.own, own) << wide_to_utf8(remainder);
+    EXPECT_EQ(a.engine_part, part) << wide_to_utf8(remainder);
+    EXPECT_EQ(a.single_argument, single) << wide_to_utf8(remainder);
+    EXPECT_EQ(a.pass_through, remainder);
+  }
+  EXPECT_EQ(switch_value(read_launcher_arguments(L"-- --vantrel-outcome-file=D").own, L"--vantrel-outcome-file="), L"");
+}
+
+// The profile folder: ours is the first "--user-data-dir=" with a value
+// (letter case counts); the Engine's is the last switch of that name read
+// its way. When they differ nothing may be begun.
+TEST(OwnCommandLine, TheProfileAsTheEngineReadsIt) {
+  // (remainder, ours, the Engine's, ambiguous)
+  const std::tuple<std::wstring, std::wstring, std::wstring, bool> cases[] = {
+      {L"--user-data-dir=A", L"A", L"A", false},
+      {L"--user-data-dir= --USER-DATA-DIR=a --user-data-dir=b --user-data-dir=b", L"b", L"b", false},
+      {L"--user-data-dir=A --user-data-dir=B", L"A", L"B", true},
+      {L"--USER-DATA-DIR=B", L"", L"B", true},
+      {L"-user-data-dir=B", L"", L"B", true},
+      {L"/user-data-dir=B --user-data-dir=B", L"B", L"B", false},
+      {L"\" --user-data-dir=B\"", L"", L"B", true},
+      {L"--user-data-dir=A --user-data-dir=", L"A", L"", true},
+      {L"--user-data-dir=A --user-data-dir", L"A", L"", true},
+      {L"--user-data-dir=A -- --user-data-dir=B", L"A", L"A", false},
+      {L"\" -- \" --user-data-dir=B", L"", L"", false},
+      {L"--user-data-dir", L"", L"", false},
+      {L"x", L"", L"", false},
+  };
+  for (const auto& [remainder, ours, engines, ambiguous] : cases) {
+    const ProfileChoice p = choose_profile(read_launcher_arguments(remainder));
+    EXPECT_EQ(p.written, ours) << wide_to_utf8(remainder);
+    EXPECT_EQ(p.engine_reads, engines) << wide_to_utf8(remainder);
+    EXPECT_EQ(p.ambiguous, ambiguous) << wide_to_utf8(remainder);
+    EXPECT_EQ(p.folder.empty(), ambiguous || ours.empty()) << wide_to_utf8(remainder);
+  }
+#ifdef _WIN32
+  // One folder however written; a device is no folder.
+  for (const wchar_t* same : {L"--user-data-dir=C:\\P -user-data-dir=c:\\p\\", L"--user-data-dir=C:\\P --user-data-dir=C:/P/",
+                              L"--user-data-dir=C:\\P\\x. --user-data-dir=C:\\p\\X"}) {
+    EXPECT_FALSE(choose_profile(read_launcher_arguments(same)).ambiguous) << wide_to_utf8(same);
+  }
+  for (const wchar_t* device : {L"--user-data-dir=NUL", L"--user-data-dir=C:\\p\\COM1", L"--user-data-dir=\\\\.\\pipe\\x",
+                                L"--user-data-dir=\\??\\C:\\p"}) {
+    const ProfileChoice p = choose_profile(read_launcher_arguments(device));
+    EXPECT_TRUE(!p.ambiguous && p.folder.empty()) << wide_to_utf8(device);
+  }
+#endif
 }
 
 TEST(LaunchPlan, FromTheProfileFolder) {
@@ -132,16 +262,18 @@ TEST(LaunchPlan, FromTheProfileFolder) {
   vantrel::testing::write_file(
       dir.fs() / "command-line.json",
       R"({"proxy-server":"socks5://h:1","auto-lang":true,"start-page":"https://x/","granular-storage-reset":{"websql":true}})");
-  const LaunchPlan plan = plan_launch({L"--no-first-run", L"--user-data-dir=" + dir.wide()}, L"");
-  EXPECT_EQ(plan.overlay_path, dir.wide() + L"\\command-line.json");
-  // The first "--user-data-dir=" with a value counts, written in lower case.
-  EXPECT_EQ(user_data_dir_from_args({L"--user-data-dir=", L"--USER-DATA-DIR=a", L"--user-data-dir=b", L"--user-data-dir=c"}),
-            L"b");
+  const LauncherArguments args = read_launcher_arguments(L"--no-first-run " + quote_windows_argument(L"--user-data-dir=" + dir.wide()));
+  const LaunchPlan plan = plan_launch(args, choose_profile(args), L"");
+  EXPECT_EQ(plan.overlay_path.shown(), dir.wide() + L"\\command-line.json");
   EXPECT_TRUE(plan.overlay_read);
   EXPECT_EQ(plan.path, StartPath::discovery);
   ASSERT_EQ(plan.removals.size(), 6u);  // the start page closes the previous tabs
-  EXPECT_EQ(plan.removals[0].path, dir.wide() + L"\\Default\\Current Tabs");
-  EXPECT_EQ(plan.removals[5].path, dir.wide() + L"\\Default\\databases");
+  EXPECT_EQ(plan.removals[0].names, L"Default\\Current Tabs");
+  EXPECT_EQ(plan.removals[5].names, L"Default\\databases");
+  // An ambiguous profile: nothing is read.
+  const LauncherArguments two = read_launcher_arguments(args.pass_through + L" -user-data-dir=x");
+  const LaunchPlan none = plan_launch(two, choose_profile(two), L"");
+  EXPECT_TRUE(none.profile.ambiguous && none.overlay_path.empty() && !none.overlay_read && none.removals.empty());
 
   for (const char* passthrough : {R"({"proxy-server":"socks5://h:1","auto-timezone":true,"timezone-override":"UTC"})",
                                   R"({"proxy-server":"SOCKS5://h:1","auto-timezone":true})",

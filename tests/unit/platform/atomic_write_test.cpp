@@ -59,11 +59,20 @@ TEST(WindowsErrorText, FromTheSystemsText) {
 }
 
 TEST(FilePath, OneWayToAFile) {
-  const std::pair<std::wstring, std::wstring> prefixed[] = {
-      {L"C:\\p\\x", L"\\\\?\\C:\\p\\x"}, {L"\\\\srv\\share\\x", L"\\\\?\\UNC\\srv\\share\\x"},
-      {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x."}, {L"\\\\.\\pipe\\p", L"\\\\.\\pipe\\p"},
+  // (a full path, the form passed on as written, whether it can name a folder)
+  const std::tuple<std::wstring, std::wstring, bool> prefixed[] = {
+      {L"C:\\p\\x", L"\\\\?\\C:\\p\\x", true}, {L"\\\\srv\\share\\x", L"\\\\?\\UNC\\srv\\share\\x", true},
+      {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x.", true}, {L"\\\\.\\pipe\\p", L"\\\\.\\pipe\\p", false},
+      // A drive or share written as a device path names a folder as "\\?\" does.
+      {L"\\\\.\\C:\\x", L"\\\\?\\C:\\x", true}, {L"\\\\.\\unc\\s\\h\\x", L"\\\\?\\UNC\\s\\h\\x", true},
+      {L"\\\\.\\NUL", L"\\\\.\\NUL", false}, {L"\\\\.\\C:", L"\\\\.\\C:", false}, {L"\\\\?\\C:", L"\\\\?\\C:", false},
+      {L"\\\\?\\Volume{1}\\p", L"\\\\?\\Volume{1}\\p", true}, {L"\\\\?\\GLOBALROOT\\Device\\x", L"\\\\?\\GLOBALROOT\\Device\\x", false},
   };
-  for (const auto& [full, form] : prefixed) EXPECT_EQ(long_path_form(full), form);
+  for (const auto& [full, form, folder] : prefixed) {
+    EXPECT_EQ(long_path_form(full), form) << wide_to_utf8(full);
+    EXPECT_EQ(names_folder(file_path(form)), folder) << wide_to_utf8(full);
+  }
+  EXPECT_FALSE(names_folder(file_path(L"\\??\\C:\\p")));
   EXPECT_EQ(file_path(L"C:\\p").child(L"x.").child(L"y ").shown(), L"C:\\p\\x.\\y ");
   EXPECT_EQ(file_path(L"\\\\?\\C:\\p\\").child(L"x").native(), L"\\\\?\\C:\\p\\x");
   EXPECT_TRUE(file_path(L"").child(L"x").empty());
@@ -76,9 +85,41 @@ TEST(FilePath, OneWayToAFile) {
       {L"rel\\x", L"\\\\?\\" + here + L"\\rel\\x"}, {L"C:\\p\\x.", L"\\\\?\\C:\\p\\x"},
       {L"C:\\p\\y ", L"\\\\?\\C:\\p\\y"}, {L"\\\\?\\C:\\p\\..\\x.", L"\\\\?\\C:\\p\\..\\x."},
       {L"\\\\srv\\sh\\a\\..\\b", L"\\\\?\\UNC\\srv\\sh\\b"}, {L"C:\\" + deep, L"\\\\?\\C:\\" + deep},
+      // The folder Windows and the Engine open for a final blank or dot.
+      {L"C:\\p\\Work.. . ", L"\\\\?\\C:\\p\\Work"}, {L"C:\\p\\x..", L"\\\\?\\C:\\p\\x"},
+      {L"\\\\.\\C:\\p\\x.", L"\\\\?\\C:\\p\\x"}, {L"//./C:/p/x", L"\\\\?\\C:\\p\\x"},
+      {L"\\\\.\\UNC\\s\\h\\x ", L"\\\\?\\UNC\\s\\h\\x"}, {L"\\\\.\\pipe\\x", L"\\\\.\\pipe\\x"},
+      {L"NUL", L"\\\\.\\NUL"}, {L"C:\\p\\COM1", L"\\\\.\\COM1"}, {L"\\??\\C:\\p", L"\\??\\C:\\p"},
   };
   for (const auto& [path, native] : outside) EXPECT_EQ(file_path(path).native(), native) << wide_to_utf8(path);
+  EXPECT_TRUE(same_path(file_path(L"C:\\P"), file_path(L"c:\\p\\")));
+  EXPECT_FALSE(same_path(file_path(L"C:\\P"), file_path(L"C:\\P2")));
 #endif
+}
+
+// What the system's answers mean for a profile's lockfile and for a record
+// being replaced or deleted, including the rules Wine does not enforce.
+TEST(HeldFiles, TheSystemsAnswers) {
+  const unsigned long ok = 0, denied = 5, sharing = 32, lock = 33, missing = 2, pending = 303;
+  // (delete open's error, read open's error, held)
+  const std::tuple<unsigned long, unsigned long, bool> lockfile[] = {
+      {ok, ok, false}, {missing, ok, false}, {sharing, ok, true},
+      // A lockfile the user may not delete: denied before any sharing is looked at.
+      {denied, sharing, true}, {denied, denied, true}, {denied, ok, false}, {denied, missing, false},
+  };
+  for (const auto& [first, second, held] : lockfile) EXPECT_EQ(held_by_answers(first, second), held) << first << " " << second;
+  using A = Attempt;
+  const std::uint32_t none = 0xFFFFFFFF, file = 0x20, folder = 0x10, read_only = 0x21;
+  // (the call's error, the attributes, the attribute call's error, what the try came to)
+  const std::tuple<unsigned long, std::uint32_t, unsigned long, A> tries[] = {
+      {sharing, 0, 0, A::held}, {lock, 0, 0, A::held}, {pending, 0, 0, A::held}, {missing, 0, 0, A::failed},
+      {denied, file, 0, A::held}, {denied, folder, 0, A::failed}, {denied, read_only, 0, A::failed},
+      // A name pending deletion (FAT, exFAT, SMB, Windows 10 before 1903).
+      {denied, none, denied, A::held}, {denied, none, pending, A::held}, {denied, none, missing, A::failed},
+  };
+  for (const auto& [error, attributes, attribute_error, attempt] : tries) {
+    EXPECT_EQ(attempt_after_error(error, attributes, attribute_error), attempt) << error << " " << attributes;
+  }
 }
 
 // Only reparse points known to keep their data in place (cloud files above
