@@ -7,7 +7,11 @@
 #      alternating, under Wine (median of RUNS, default 20);
 #   3. discovery: the passthrough path against the discovery path with the
 #      real curl.exe through a SOCKS5 proxy to an HTTPS geo server on
-#      loopback, window on Xvfb (median of RUNS/2, at least 10).
+#      loopback, window on Xvfb (median of RUNS/2, at least 10);
+#   4. cleaning: the launcher of commit BEFORE (default 00bdf08, the last
+#      that cleaned by path; VANTREL_BENCH_BEFORE=<commit>) against this one,
+#      cleaning a wide tree and chains 1,000 to 3,000 folders deep under Wine
+#      (median of 3 alternated runs each).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-20}
@@ -41,4 +45,16 @@ echo "== Discovery path against passthrough path under Wine (real curl, loopback
 curl_exe=$(bash scripts/build_curl.sh 2>/dev/null | tail -n1)
 druns=$(( runs / 2 > 10 ? runs / 2 : 10 ))
 python3 bench/discovery_bench.py "$PWD/build/bench-discovery" "$WINEPREFIX" "$curl_exe" "$druns"
+
+echo
+echo "== Cleaning under Wine: a wide tree and deep chains, the launcher of ${VANTREL_BENCH_BEFORE:-00bdf08} against this one"
+before=${VANTREL_BENCH_BEFORE:-00bdf08}
+src=$PWD/build/bench-before/src
+rm -rf "$src"; mkdir -p "$src"
+git archive "$before" | tar -x -C "$src"
+cmake -S "$src" -B "$PWD/build/bench-before/build" --toolchain "$PWD/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DVANTREL_TESTS=OFF >/dev/null
+cmake --build "$PWD/build/bench-before/build" --target vantrel -j 2 >/dev/null
+python3 bench/cleaning_bench.py "$PWD/build/bench-cleaning" "$WINEPREFIX" "$PWD/build/bench-before/build/vantrel.exe" \
+  "$PWD/build/windows/vantrel.exe" 3
 bash tests/e2e/wine_prefix.sh down "$WINEPREFIX"
