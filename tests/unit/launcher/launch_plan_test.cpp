@@ -197,6 +197,7 @@ TEST(OwnCommandLine, EndsAtTheEnginesOwnPart) {
   const std::size_t none = std::wstring::npos;
   const std::tuple<std::wstring, std::vector<std::wstring>, std::size_t, bool> cases[] = {
       {L"--user-data-dir=P -- --vantrel-outcome-file=D", {L"--user-data-dir=P"}, 18, false},
+      {L"--vantrel-outcome-file=O -- --user-data-dir=P", {L"--vantrel-outcome-file=O"}, 25, false},
       {L"-- --user-data-dir=Q", {}, 0, false},
       {L"--user-data-dir=P --", {L"--user-data-dir=P"}, 18, false},
       {L"a  -- b -- c", {L"a"}, 3, false},
@@ -214,6 +215,7 @@ TEST(OwnCommandLine, EndsAtTheEnginesOwnPart) {
     EXPECT_EQ(a.pass_through, remainder);
   }
   EXPECT_EQ(switch_value(read_launcher_arguments(L"-- --vantrel-outcome-file=D").own, L"--vantrel-outcome-file="), L"");
+  EXPECT_EQ(switch_value(read_launcher_arguments(L"--vantrel-outcome-file=O --").own, L"--vantrel-outcome-file="), L"O");
 }
 
 // The profile folder: ours is the first "--user-data-dir=" with a value
