@@ -183,23 +183,33 @@ std::vector<std::size_t> key_positions(const std::string& text, const std::strin
   return positions;
 }
 
-std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key, std::size_t* at) {
+std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key, std::size_t* at,
+                                                std::vector<std::string>* unread) {
   std::map<std::string, bool> members;
   std::string body;
-  bool found = false;
+  size_t open = npos;
+  size_t close = npos;
   if (at != nullptr) *at = npos;
   for_each_key_occurrence(text, key, [&](size_t pos, size_t needle_size) {
     const size_t p = match_key_colon(text, pos, needle_size);
     if (p == npos || p >= text.size() || text[p] != '{') return false;
-    const size_t close = text.find('}', p + 1);
+    close = text.find('}', p + 1);
     if (close == npos) return true;  // no '}' for any later candidate either
+    open = p;
     body = text.substr(p + 1, close - p - 1);
-    found = true;
     if (at != nullptr) *at = pos;
     return true;
   });
-  if (!found) return members;
+  if (open == npos) return members;
 
+  // What the pattern passes over, trimmed of the blanks and commas between members.
+  const auto passed_over = [unread](const std::string& stretch) {
+    size_t begin = 0;
+    size_t end = stretch.size();
+    while (begin < end && (is_json_space(stretch[begin]) || stretch[begin] == ',')) ++begin;
+    while (end > begin && (is_json_space(stretch[end - 1]) || stretch[end - 1] == ',')) --end;
+    if (unread != nullptr && begin < end) unread->push_back(stretch.substr(begin, end - begin));
+  };
   size_t from = 0;
   for (;;) {
     bool matched = false;
@@ -212,27 +222,30 @@ std::map<std::string, bool> extract_bool_object(const std::string& text, const s
       p = skip_spaces(body, p + 1);
       if (p >= body.size() || body[p] != ':') continue;
       p = skip_spaces(body, p + 1);
-      if (body.compare(p, 4, "true") == 0) {
-        members[name] = true;
-        from = p + 4;
-      } else if (body.compare(p, 5, "false") == 0) {
-        members[name] = false;
-        from = p + 5;
-      } else {
-        continue;
-      }
+      const bool on = body.compare(p, 4, "true") == 0;
+      if (!on && body.compare(p, 5, "false") != 0) continue;
+      passed_over(body.substr(from, q - from));
+      members[name] = on;
+      from = p + (on ? 4 : 5);
       matched = true;
       break;
     }
     if (!matched) break;
   }
+  passed_over(body.substr(from));
+  // A nested object's '}' ended the body: the rest of the object is not read.
+  const size_t end = find_matching_bracket(text, open, text.size());
+  if (unread != nullptr && end != npos && end > close) {
+    const std::string rest = text.substr(close, end - close);
+    if (rest.find_first_not_of("}, \t\n\v\f\r") != npos) unread->push_back(rest);
+  }
   return members;
 }
 
-std::string extract_switch_proxy(const std::string& text, std::size_t* at) {
+std::string extract_switch_proxy(const std::string& text, const std::string& object_key, std::size_t* at) {
   if (at != nullptr) *at = npos;
   size_t open = npos;
-  for_each_key_occurrence(text, "chrome-command-line", [&](size_t pos, size_t needle_size) {
+  for_each_key_occurrence(text, object_key, [&](size_t pos, size_t needle_size) {
     const size_t p = match_key_colon(text, pos, needle_size);
     if (p == npos || p >= text.size() || text[p] != '{') return false;
     open = p;

@@ -41,17 +41,21 @@ std::vector<std::size_t> key_positions(const std::string& text, const std::strin
 // `"KEY"\s*:\s*\{([^}]*)\}`, then every non-overlapping
 // `"([a-zA-Z_][a-zA-Z_0-9]*)"\s*:\s*(true|false)` inside the body (which ends
 // at the first '}', even a nested one). A repeated name keeps its last value.
+// `unread`, when given, receives what the pattern passed over, in order: each
+// stretch of the body before, between and after the members read (without
+// the blanks and commas around them), and, when a nested object's '}' ended
+// the body, the rest of the object from that '}' on.
 std::map<std::string, bool> extract_bool_object(const std::string& text, const std::string& key,
-                                                std::size_t* at = nullptr);
+                                                std::size_t* at = nullptr, std::vector<std::string>* unread = nullptr);
 
 // Decodes \" \/ \\ \b \f \n \r \t. Any other backslash (\u included, or a
 // trailing one) is copied as is and the byte after it copied as ordinary.
 std::string unescape_json_string(const std::string& raw);
 
-// The "--proxy-server" string inside the first "chrome-command-line" object
-// (found by `"chrome-command-line"\s*:\s*\{` and closed by a string-aware
-// brace count); empty when absent or when the object never closes.
-std::string extract_switch_proxy(const std::string& text, std::size_t* at = nullptr);
+// The "--proxy-server" string inside the first object named `object_key`
+// (found by `"KEY"\s*:\s*\{` and closed by a string-aware brace count);
+// empty when absent or when the object never closes.
+std::string extract_switch_proxy(const std::string& text, const std::string& object_key, std::size_t* at = nullptr);
 
 // Calls `callback(key, raw_value)` for each member of the first object in the
 // text, in text order, tolerating missing colons and commas. Keys are raw

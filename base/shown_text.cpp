@@ -1,6 +1,7 @@
 #include "base/shown_text.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "base/text_encoding.h"
 
@@ -80,23 +81,45 @@ std::string nearest(const std::string& name, const std::vector<std::string>& can
   return best;
 }
 
+namespace {
+
+// Unicode's format and line-breaking characters: invisible, or turning the
+// direction of what follows (U+202E), so that a line could read other than
+// it is ("Trojan Source").
+bool invisible_format(std::uint32_t c) {
+  return c == 0xAD || c == 0x61C || c == 0x180E || (c >= 0x200B && c <= 0x200F) || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x2069) || c == 0xFEFF || (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0xE0001 && c <= 0xE007F);
+}
+
+std::string hex(std::uint32_t value, int digits) {
+  std::string out(static_cast<std::size_t>(digits), '0');
+  for (int i = digits; i-- > 0; value >>= 4) out[static_cast<std::size_t>(i)] = "0123456789abcdef"[value & 15];
+  return out;
+}
+
+}  // namespace
+
 std::string visible_text(const std::string& text) {
   // Valid UTF-8 first (what is not becomes U+FFFD), then every control
-  // character written out: C0 and DEL as \xHH, C1 (U+0080-U+009F) as \u00HH.
+  // character written out (C0 and DEL as \xHH, C1 as \u00HH), and so is
+  // every format character (\uXXXX, \u{XXXXX} above U+FFFF).
   const std::string utf8 = wide_to_utf8(utf8_to_wide(text));
-  const char* digits = "0123456789abcdef";
   std::string out;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t length = std::max<std::size_t>(1, utf8_sequence_length(utf8, i));  // valid: 1 to 4
+    std::uint32_t c = static_cast<unsigned char>(utf8[i]);
+    if (length > 1) c &= 0x3Fu >> (length - 1);
+    for (std::size_t k = 1; k < length; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
     if (c < 0x20 || c == 0x7F) {
-      out += std::string("\\x") + digits[c >> 4] + digits[c & 15];
-    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      out += std::string("\\u00") + digits[next >> 4] + digits[next & 15];
-      ++i;
+      out += "\\x" + hex(c, 2);
+    } else if ((c >= 0x80 && c <= 0x9F) || (invisible_format(c) && c <= 0xFFFF)) {
+      out += "\\u" + hex(c, 4);
+    } else if (invisible_format(c)) {
+      out += "\\u{" + hex(c, 5) + "}";
     } else {
-      out += static_cast<char>(c);
+      out.append(utf8, i, length);
     }
+    i += length;
   }
   return out;
 }

@@ -27,9 +27,12 @@ std::string cut_at_character(const std::string& text, std::size_t limit);
 
 // `text` as valid UTF-8 with every control character shown instead of
 // written, for a terminal: C0 controls (line breaks and ESC among them) and
-// DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b". A line break or
-// escape sequence inside a value cannot break, hide or rewrite a report's
-// own lines.
+// DEL as "\x1b", C1 controls (U+0080 to U+009F) as "\u009b", and Unicode's
+// format and line-breaking characters (U+00AD, U+061C, U+180E, U+200B to
+// U+200F, U+2028 to U+202E, U+2060 to U+2069, U+FEFF, U+FFF9 to U+FFFB) as
+// "\u202e", tags (U+E0001 to U+E007F) as "\u{e0001}". A line break, escape
+// sequence or direction override inside a value cannot break, hide or
+// rewrite a report's own lines.
 std::string visible_text(const std::string& text);
 
 // `text` between double quotes, as messages quote a value.

@@ -86,7 +86,7 @@ int main() {
   const double launcher = median_ms(3, [&] { sink += vantrel::plan_launch(args, profile, L"").overlay_text.size(); });
   const double check = median_ms(3, [&] {
     vantrel::CheckInputs in;
-    in.plan = vantrel::plan_launch(args, profile, L"", true);
+    in.plan = vantrel::plan_launch(args, profile, L"", vantrel::PlanUse::check);
     sink += vantrel::check_report_text(vantrel::make_check_report(std::move(in), false)).size();
   });
   std::printf("\none unknown key of 100 MiB: launcher %.0f ms, check %.0f ms, ratio %.2f\n", launcher, check,

@@ -1,23 +1,55 @@
 #include "check/check_command_line.h"
 
-#include <algorithm>
-
 #include "base/argument_quote.h"
 #include "base/shown_text.h"
 #include "base/text_encoding.h"
 
 namespace vantrel {
 
-namespace {
-
-const std::vector<std::string>& check_options() {
-  static const std::vector<std::string> options = {"--json", "--probe", "--strict", "--profiles", "--help"};
+const std::vector<CheckOption>& check_options() {
+  using C = CheckCommandLine;
+  static const std::vector<CheckOption> options = {
+      {"--json", "one JSON object (per profile: one line each) instead of text", &C::json},
+      {"--probe",
+       "ask the geo-IP endpoint through a socks5:// proxy and compare the values\n"
+       "              the overlay fixes with the egress (exit 3: probe failed, 4: mismatch)",
+       &C::probe},
+      {"--strict", "exit 5 when a problem is reported", &C::strict},
+      {"--profiles", "", nullptr},
+      {"--help", "", &C::help},
+  };
   return options;
 }
 
-bool starts_option(const std::wstring& text, const std::wstring& option) {
-  return text.compare(0, option.size(), option) == 0 &&
-         (text.size() == option.size() || text[option.size()] <= L' ' || text[option.size()] == L'=');
+std::string check_usage() {
+  std::string usage =
+      "usage: vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>\n"
+      "       vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>\n"
+      "  Explains the start vantrel.exe (beside this program) would make with these arguments,\n"
+      "  or for every profile of <folder> (a subfolder with a command-line.json, a Local State\n"
+      "  or a Default folder);\n"
+      "  writes, deletes and starts nothing.\n";
+  for (const CheckOption& o : check_options()) {
+    if (*o.usage != '\0') usage += "  " + (o.name + std::string(12 - std::string(o.name).size(), ' ')) + o.usage + "\n";
+  }
+  return usage;
+}
+
+namespace {
+
+// The option `text` begins with (followed by its end, a blank, a control
+// character or "="), or null.
+const CheckOption* option_at(const std::wstring& text) {
+  for (const CheckOption& o : check_options()) {
+    const std::wstring name = utf8_to_wide(o.name);
+    if (text.compare(0, name.size(), name) == 0 &&
+        (text.size() == name.size() || text[name.size()] <= L' ' || text[name.size()] == L'=')) {
+      return &o;
+    }
+  }
+  static const CheckOption help_alias = {"/?", "", &CheckCommandLine::help};
+  const bool help = text.compare(0, 2, L"/?") == 0 && (text.size() == 2 || text[2] <= L' ');
+  return help ? &help_alias : nullptr;
 }
 
 }  // namespace
@@ -25,9 +57,12 @@ bool starts_option(const std::wstring& text, const std::wstring& option) {
 std::string misspelt_check_option(const std::wstring& arg) {
   if (arg.size() < 3 || arg[0] != L'-') return std::string();
   const std::string name = wide_to_utf8(arg.substr(0, arg.find(L'=')));
-  const std::vector<std::string>& options = check_options();
-  if (std::find(options.begin(), options.end(), name) != options.end()) return std::string();
-  return nearest(name, options);
+  std::vector<std::string> names;
+  for (const CheckOption& o : check_options()) {
+    if (name == o.name) return std::string();
+    names.push_back(o.name);
+  }
+  return nearest(name, names);
 }
 
 CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
@@ -39,17 +74,11 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
   const auto fail = [&c](const std::string& message) {
     if (c.usage_error.empty()) c.usage_error = "vantrel-check: " + message;
   };
-  for (;;) {
-    bool* flag = starts_option(rest, L"--json")     ? &c.json
-                 : starts_option(rest, L"--probe")  ? &c.probe
-                 : starts_option(rest, L"--strict") ? &c.strict
-                 : starts_option(rest, L"--help") || starts_option(rest, L"/?") ? &c.help
-                 : starts_option(rest, L"--profiles") ? &profiles
-                                                       : nullptr;
-    if (flag == nullptr) break;
+  for (const CheckOption* option = option_at(rest); option != nullptr; option = option_at(rest)) {
     const std::wstring token = own < argv.size() ? argv[own] : std::wstring();
-    if (flag == &profiles) {
+    if (option->flag == nullptr) {
       // The folder follows as the next argument, or after "=".
+      profiles = true;
       if (token.find(L'=') != std::wstring::npos) {
         c.profiles = token.substr(token.find(L'=') + 1);
       } else {
@@ -58,16 +87,17 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
         c.profiles = own < argv.size() ? argv[own] : std::wstring();
       }
       if (c.profiles.empty()) fail("--profiles needs the folder that holds the profiles");
-    } else if (token.find(L'=') != std::wstring::npos) {
-      fail(wide_to_utf8(token) + ": its options take no value");
+    } else {
+      if (token.find(L'=') != std::wstring::npos) fail(wide_to_utf8(token) + ": its options take no value");
+      c.*(option->flag) = true;
     }
-    *flag = true;
     rest = command_line_remainder(rest);
     ++own;
   }
   c.launcher = read_launcher_arguments(rest);
   for (const std::wstring& a : c.launcher.own) {
-    if (a == L"--json" || a == L"--probe" || a == L"--strict" || a == L"--profiles") {
+    const CheckOption* option = option_at(a);
+    if (option != nullptr && a == utf8_to_wide(option->name) && option->flag != &CheckCommandLine::help) {
       fail(wide_to_utf8(a) + " must come before the launcher's arguments");
     }
   }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/json_extract.h"
 #include "base/shown_text.h"
 #include "discovery/worker.h"
 #include "launcher/engine_command_line.h"
@@ -12,17 +11,21 @@ namespace vantrel {
 
 namespace {
 
-std::string start_reason(const PersonaOverlay& o, StartPath path) {
-  const std::vector<std::string> needs = discovery_needs(o);
+std::string start_reason_text(const LaunchPlan& plan) {
   std::string list;
-  for (const std::string& n : needs) list += (list.empty() ? "" : ", ") + quoted(n);
-  if (needs.empty()) return "no setting asks for a value only the proxy's egress can give";
-  const std::string scheme = proxy_scheme(o.proxy_server);
-  const std::string verb = needs.size() == 1 ? " needs" : " need";
-  if (path == StartPath::discovery) return list + verb + " the proxy's egress, and the proxy is socks5://";
-  if (o.proxy_server.empty()) return list + " would need the proxy's egress, but no proxy is named";
-  return list + " would need the proxy's egress, but the proxy's scheme is " +
-         (scheme.empty() ? std::string("missing") : quoted(scheme)) + ", not socks5://";
+  for (const std::string& n : plan.needs) list += (list.empty() ? "" : ", ") + quoted(n);
+  const std::string verb = plan.needs.size() == 1 ? " needs" : " need";
+  switch (plan.reason) {
+    case StartReason::nothing_needed: break;
+    case StartReason::socks5_proxy: return list + verb + " the proxy's egress, and the proxy is socks5://";
+    case StartReason::no_proxy: return list + " would need the proxy's egress, but no proxy is named";
+    case StartReason::not_socks5: {
+      const std::string scheme = proxy_scheme(plan.overlay.proxy_server);
+      return list + " would need the proxy's egress, but the proxy's scheme is " +
+             (scheme.empty() ? std::string("missing") : quoted(scheme)) + ", not socks5://";
+    }
+  }
+  return "no setting asks for a value only the proxy's egress can give";
 }
 
 // What discovery would derive, marked as such.
@@ -38,34 +41,19 @@ void mark_outcome(const PersonaOverlay& o, DiscoveryOutcome& outcome) {
   if (!outcome.accept_language.empty()) outcome.accept_language = "<egress-accept-language>";
 }
 
-// The notes on the storage categories an object names: hygiene removes only
-// those it knows, by their exact names.
+// The check's notes on the storage categories the object selects: what
+// hygiene acts on nothing for, with the nearest name it knows.
 std::vector<std::string> category_notes(const std::map<std::string, bool>& categories) {
   std::vector<std::string> known = storage_category_names();
   known.push_back("all");
   std::vector<std::string> notes;
-  for (const auto& [name, on] : categories) {
-    if (std::find(known.begin(), known.end(), name) == known.end()) {
-      const std::string near = nearest(name, known);
-      notes.push_back(quoted(name) + " selects nothing: category names are exact and case-sensitive" +
-                      (near.empty() ? std::string() : " (did you mean " + quoted(near) + "?)"));
-    } else if (name == "all" && on && categories.size() > 1) {
-      notes.push_back("\"all\" selects every category, also those set to false");
-    }
+  for (const std::string& name : names_selecting_nothing(categories)) {
+    const std::string near = nearest(name, known);
+    notes.push_back(quoted(name) + " selects nothing: category names are exact and case-sensitive" +
+                    (near.empty() ? std::string() : " (did you mean " + quoted(near) + "?)"));
   }
+  if (all_overrides_others(categories)) notes.push_back("\"all\" selects every category, also those set to false");
   return notes;
-}
-
-std::vector<UnknownKey> unknown_keys(const std::string& overlay_text) {
-  std::vector<std::string> known;
-  for (const OverlaySetting& k : overlay_settings()) known.push_back(k.key);
-  known.push_back("chrome-command-line");
-  std::vector<UnknownKey> unknown;
-  for_each_member(overlay_text, [&](const std::string& key, const std::string&) {
-    if (key.empty() || key[0] == '_' || std::find(known.begin(), known.end(), key) != known.end()) return;
-    unknown.push_back({key, nearest(key, known)});
-  });
-  return unknown;
 }
 
 }  // namespace
@@ -74,6 +62,12 @@ std::string probe_not_run_reason(const PersonaOverlay& o) {
   if (is_socks5_proxy(o.proxy_server)) return std::string();
   if (o.proxy_server.empty()) return "no proxy is named: there is nothing to probe";
   return "the check can probe only a socks5:// proxy, and this one is not";
+}
+
+CheckExit check_exit(bool probe_failed, bool mismatch, bool problem) {
+  if (probe_failed) return CheckExit::probe_failed;
+  if (mismatch) return CheckExit::mismatch;
+  return problem ? CheckExit::problem : CheckExit::reported;
 }
 
 std::size_t CheckReport::mismatches() const {
@@ -87,31 +81,28 @@ CheckReport make_check_report(CheckInputs in, bool strict) {
   const std::vector<platform::FilePath> candidates =
       plan.profile.ambiguous ? std::vector<platform::FilePath>() : overlay_candidates(plan.profile.folder);
   for (const platform::FilePath& c : candidates) r.looked_at.push_back(c.shown());
-  r.global_overlay = plan.overlay_read && !plan.profile.folder.empty() && !(plan.overlay_path == candidates.front());
-  r.start_reason = start_reason(plan.overlay, plan.path);
+  r.global_overlay = plan.overlay_read() && !plan.profile.folder.empty() && !(plan.overlay_path == candidates.front());
+  r.start_reason = start_reason_text(plan);
   r.settings = plan.readings;
   for (SettingRead& s : r.settings) {
     if (s.value.kind != SettingValue::Kind::categories) continue;
     const std::vector<std::string> notes = category_notes(s.value.categories);
     s.notes.insert(s.notes.begin(), notes.begin(), notes.end());
+    for (const NotRead& n : s.not_read) s.notes.push_back("not read: " + n.written + ": " + n.why);
   }
-  r.unknown_keys = unknown_keys(plan.overlay_text);
-  const SwitchForm form = plan.path == StartPath::discovery ? SwitchForm::discovery : SwitchForm::passthrough;
+  std::vector<std::string> known;
+  for (const OverlaySetting& k : overlay_settings()) known.push_back(k.key);
+  known.push_back(RAW_SWITCHES_KEY);
+  for (const std::string& key : plan.members.unknown_keys) r.unknown_keys.push_back({key, nearest(key, known)});
   DiscoveryOutcome marked;
   mark_outcome(plan.overlay, marked);
-  r.engine_command_line = engine_command_line(in.engine_path, plan, form, marked, in.host);
+  r.engine_command_line = engine_command_line(plan, plan.form, marked);
   r.problems = check_problems(in);
   if (in.probe && in.probe->succeeded()) {
-    r.probed_command_line = engine_command_line(in.engine_path, plan, form, *in.probe->outcome, in.host);
+    r.probed_command_line = engine_command_line(plan, plan.form, *in.probe->outcome);
     r.comparisons = compare_with_egress(plan.readings, in.probe->last);
   }
-  if (in.probe && in.probe->failed()) {
-    r.exit = CheckExit::probe_failed;
-  } else if (r.mismatches() > 0) {
-    r.exit = CheckExit::mismatch;
-  } else if (strict && !r.problems.empty()) {
-    r.exit = CheckExit::problem;
-  }
+  r.exit = check_exit(in.probe && in.probe->failed(), r.mismatches() > 0, strict && !r.problems.empty());
   r.in = std::move(in);
   return r;
 }

@@ -1,7 +1,10 @@
-// vantrel-check: what a start with given arguments would do, explained from
-// the launcher's own launch plan and its record of how the overlay was read.
-// This unit computes the report once (make_check_report); report_text and
-// report_json only render it. Nothing here writes, deletes or starts anything.
+// vantrel-check: what a start with given arguments would do, rendered from
+// the launcher's own launch plan (which holds every fact of the start and the
+// reader's record of how the overlay was read). This unit adds only the
+// check's own work: the file's byte-level checks and the problems, typo
+// suggestions, the comparison with the egress, the exit code. report_text
+// and report_json only render the report. Nothing here writes, deletes or
+// starts anything.
 #pragma once
 
 #include <memory>
@@ -32,10 +35,7 @@ struct ProbeReport : EgressProbe {
 
 // What the check looks at for one start.
 struct CheckInputs {
-  LaunchPlan plan;
-  std::wstring engine_path;
-  bool engine_found = false;
-  HostFigures host;
+  LaunchPlan plan;  // made with PlanUse::check
   RemovalPreview preview;
   std::optional<ProbeReport> probe;  // none without --probe
 };
@@ -45,8 +45,13 @@ struct CheckInputs {
 // the overlay fixes are compared with the egress).
 std::string probe_not_run_reason(const PersonaOverlay& overlay);
 
-// The check's exit code for one profile.
-enum class CheckExit { reported = 0, probe_failed = 3, mismatch = 4, problem = 5 };
+// The check's exit codes, for one profile and for a store alike.
+enum class CheckExit { reported = 0, usage = 2, probe_failed = 3, mismatch = 4, problem = 5 };
+
+// The one precedence: 3 when a probe failed, else 4 when a fixed value
+// contradicts the egress, else 5 when a problem counts (with --strict),
+// else 0; so a failed probe is never hidden behind a higher number.
+CheckExit check_exit(bool probe_failed, bool mismatch, bool problem);
 
 struct UnknownKey {
   std::string key;
@@ -68,8 +73,6 @@ struct CheckReport {
   std::wstring probed_command_line;
   std::vector<Problem> problems;
   std::vector<Comparison> comparisons;  // with the egress, when the probe succeeded
-  // 3 when the probe failed, else 4 when a fixed value contradicts the
-  // egress, else 5 when strict and there is a problem, else 0.
   CheckExit exit = CheckExit::reported;
   std::size_t mismatches() const;
 };

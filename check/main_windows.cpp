@@ -27,18 +27,6 @@ namespace {
 
 using namespace vantrel;
 
-constexpr const char* kUsage =
-    "usage: vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>\n"
-    "       vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>\n"
-    "  Explains the start vantrel.exe (beside this program) would make with these arguments,\n"
-    "  or for every profile of <folder> (a subfolder with a command-line.json, a Local State\n"
-    "  or a Default folder);\n"
-    "  writes, deletes and starts nothing.\n"
-    "  --json      one JSON object (per profile: one line each) instead of text\n"
-    "  --probe     ask the geo-IP endpoint through a socks5:// proxy and compare the values\n"
-    "              the overlay fixes with the egress (exit 3: probe failed, 4: mismatch)\n"
-    "  --strict    exit 5 when a problem is reported\n";
-
 // UTF-8 to a file or pipe as it is; to a console as UTF-16, which shows
 // every character whatever the console's code page.
 void print(DWORD which, const std::string& utf8) {
@@ -56,10 +44,7 @@ void print(DWORD which, const std::string& utf8) {
 // The report of one start with these arguments.
 CheckReport check_start(const LauncherArguments& args, const ProfileChoice& profile, const CheckCommandLine& command) {
   CheckInputs in;
-  in.plan = plan_launch(args, profile, platform::own_folder(), true);
-  in.engine_path = engine_path_for(in.plan.launcher_dir);
-  in.engine_found = platform::path_exists(platform::file_path(in.engine_path));
-  in.host = query_host_figures(in.plan.overlay);
+  in.plan = plan_launch(args, profile, platform::own_folder(), PlanUse::check);
   in.preview = preview_removals(in.plan.profile.folder, in.plan.removals);
   if (command.probe) {
     // The launcher's own discovery, without its window, pauses and records.
@@ -83,7 +68,7 @@ int check_store(const CheckCommandLine& command) {
                                          (folder ? ": holds no profile (no subfolder with a command-line.json, a Local State "
                                                           "or a Default folder)"
                                                  : ": no such folder")) + "\n");
-    return 2;
+    return static_cast<int>(CheckExit::usage);
   }
   std::vector<StoreResult> results(profiles.size());
   run_in_order(
@@ -98,7 +83,6 @@ int check_store(const CheckCommandLine& command) {
         const CheckReport report = check_start(args, ProfileChoice{written, profiles[i].folder, false, written}, command);
         StoreResult& r = results[i];
         r.name = wide_to_utf8(profiles[i].name);
-        r.exit_code = static_cast<int>(report.exit);
         r.probe_failed = report.in.probe && report.in.probe->failed();
         r.mismatch = report.mismatches() > 0;
         r.problems = report.problems.size();
@@ -106,7 +90,7 @@ int check_store(const CheckCommandLine& command) {
       },
       [](const std::string& report) { print(STD_OUTPUT_HANDLE, report); });
   if (!command.json) print(STD_OUTPUT_HANDLE, "\n" + visible_text(store_summary_text(results)) + "\n");
-  return store_exit_code(results);
+  return store_exit_code(results, command.strict);
 }
 
 }  // namespace
@@ -116,11 +100,11 @@ int wmain() {
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const CheckCommandLine command = parse_check_command_line(::GetCommandLineW());
   if (!command.usage_error.empty()) {
-    print(STD_ERROR_HANDLE, visible_text(command.usage_error) + "\n" + kUsage);
-    return 2;
+    print(STD_ERROR_HANDLE, visible_text(command.usage_error) + "\n" + check_usage());
+    return static_cast<int>(CheckExit::usage);
   }
   if (command.help) {
-    print(STD_OUTPUT_HANDLE, kUsage);
+    print(STD_OUTPUT_HANDLE, check_usage());
     return 0;
   }
   if (!command.profiles.empty()) return check_store(command);

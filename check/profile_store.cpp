@@ -6,6 +6,7 @@
 #include <mutex>
 #include <thread>
 
+#include "check/check_report.h"
 #include "platform/platform.h"
 
 namespace vantrel {
@@ -78,13 +79,13 @@ std::string store_summary_text(const std::vector<StoreResult>& results) {
          "; " + counted(results, [](const StoreResult& r) { return r.problems > 0; }, "with problems");
 }
 
-int store_exit_code(const std::vector<StoreResult>& results) {
-  for (const int code : {3, 4, 5}) {
-    for (const StoreResult& r : results) {
-      if (r.exit_code == code) return code;
-    }
-  }
-  return 0;
+int store_exit_code(const std::vector<StoreResult>& results, bool strict) {
+  const auto any = [&results](bool StoreResult::*member) {
+    return std::any_of(results.begin(), results.end(), [member](const StoreResult& r) { return r.*member; });
+  };
+  const bool problems =
+      std::any_of(results.begin(), results.end(), [](const StoreResult& r) { return r.problems > 0; });
+  return static_cast<int>(check_exit(any(&StoreResult::probe_failed), any(&StoreResult::mismatch), strict && problems));
 }
 
 }  // namespace vantrel

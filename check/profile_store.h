@@ -31,8 +31,7 @@ void run_in_order(std::size_t count, unsigned parallel, const std::function<std:
 
 // What the summary of a store needs to know of one profile.
 struct StoreResult {
-  std::string name;   // the folder's name
-  int exit_code = 0;  // as for one profile
+  std::string name;  // the folder's name
   bool probe_failed = false;
   bool mismatch = false;
   std::size_t problems = 0;
@@ -42,9 +41,9 @@ struct StoreResult {
 // that contradict their egress, and that have problems.
 std::string store_summary_text(const std::vector<StoreResult>& results);
 
-// The store's exit code, with one profile's precedence: 3 when a probe
-// failed, else 4 when a profile contradicts its egress, else 5 when one has
-// a problem (with --strict), else 0.
-int store_exit_code(const std::vector<StoreResult>& results);
+// The store's exit code, with one profile's precedence (check_exit): 3 when
+// a probe failed, else 4 when a profile contradicts its egress, else 5 when
+// one has a problem and `strict`, else 0.
+int store_exit_code(const std::vector<StoreResult>& results, bool strict);
 
 }  // namespace vantrel

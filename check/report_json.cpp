@@ -42,14 +42,14 @@ std::string check_report_json(const CheckReport& r) {
   JsonWriter j(true, hide_url_passwords);
   j.open_object().key("check_version").string(VANTREL_VERSION_TEXT);
   j.key("overlay_path");
-  plan.overlay_read ? j.string(wide_to_utf8(plan.overlay_path.shown())) : j.null();
+  plan.overlay_read() ? j.string(wide_to_utf8(plan.overlay_path.shown())) : j.null();
   j.key("overlay_looked_at").strings(utf8(r.looked_at));
   // The file that exists but could not be read, and why (the launcher then keeps every default).
   j.key("overlay_unreadable");
-  if (plan.overlay_unreadable.empty()) {
+  if (plan.overlay_why.empty()) {
     j.null();
   } else {
-    j.open_object().key("path").string(wide_to_utf8(plan.overlay_path.shown())).key("why").string(plan.overlay_unreadable);
+    j.open_object().key("path").string(wide_to_utf8(plan.overlay_path.shown())).key("why").string(plan.overlay_why);
     j.close();
   }
   j.key("user_data_dir").string(wide_to_utf8(plan.profile.written));
@@ -68,13 +68,14 @@ std::string check_report_json(const CheckReport& r) {
   const bool discovery = plan.path == StartPath::discovery;
   j.key("start").string(discovery ? "discovery" : "passthrough").key("start_reason").string(r.start_reason);
   j.key("blocks_on_failed_discovery").boolean(plan.overlay.on_proxy_fail == OnProxyFail::block);
-  j.key("engine_path").string(wide_to_utf8(in.engine_path)).key("engine_found").boolean(in.engine_found);
+  j.key("engine_path").string(wide_to_utf8(plan.engine_path)).key("engine_found").boolean(plan.engine_found);
   j.key("engine_command_line").exact(wide_to_utf8(r.engine_command_line));
   j.key("profile_in_use").boolean(plan.profile_in_use);
   j.key("would_delete").strings(utf8(in.preview.removed)).key("links_kept").strings(utf8(in.preview.kept_links));
   j.key("problems").open_array();
   for (const Problem& p : r.problems) {
-    j.open_object().key("code").string(p.code).key("severity").string(p.severity);
+    const ProblemRow& row = problem_row(p.code);
+    j.open_object().key("code").string(row.name).key("severity").string(severity_text(row.severity));
     j.key("setting").string_or_null(p.setting).key("message").string(p.message).close();
   }
   j.close();

@@ -39,8 +39,9 @@ std::string utf8(const std::wstring& s) { return wide_to_utf8(s); }
 
 void problem_lines(Lines& line, const std::vector<Problem>& problems) {
   for (const Problem& p : problems) {
-    if (p.setting.empty()) line("  {} {}: {}", {p.severity, p.code, p.message});
-    if (!p.setting.empty()) line("  {} {} ({}): {}", {p.severity, p.code, p.setting, p.message});
+    const ProblemRow& row = problem_row(p.code);
+    if (p.setting.empty()) line("  {} {}: {}", {severity_text(row.severity), row.name, p.message});
+    if (!p.setting.empty()) line("  {} {} ({}): {}", {severity_text(row.severity), row.name, p.setting, p.message});
   }
 }
 
@@ -70,11 +71,13 @@ std::string check_report_text(const CheckReport& r) {
   Lines line;
   if (plan.profile.ambiguous) {
     line("Overlay: not read: the Engine would open another profile folder than the launcher reads (see Problems).");
-  } else if (plan.overlay_read) {
+  } else if (plan.overlay_read()) {
     line("Overlay: {}", {utf8(plan.overlay_path.shown())});
-  } else if (!plan.overlay_unreadable.empty()) {
-    line("Overlay: {} exists but could not be read ({}); the launcher keeps every setting's default.",
-         {utf8(plan.overlay_path.shown()), plan.overlay_unreadable});
+  } else if (plan.overlay_state == platform::FileRead::folder) {
+    line("Overlay: {} is a folder; the launcher keeps every setting's default.", {utf8(plan.overlay_path.shown())});
+  } else if (!plan.overlay_why.empty()) {
+    line("Overlay: {} exists but could not be read ({}); the launcher begins nothing.",
+         {utf8(plan.overlay_path.shown()), plan.overlay_why});
   } else {
     line("Overlay: none found; every setting keeps its default. Looked at:");
     for (const std::wstring& p : r.looked_at) line("  {}", {utf8(p)});
@@ -104,7 +107,7 @@ std::string check_report_text(const CheckReport& r) {
     }
   }
   line("");
-  if (!in.engine_found) line("Engine: missing ({}): vantrel.exe would stop with exit 1", {utf8(in.engine_path)});
+  if (!plan.engine_found) line("Engine: missing ({}): vantrel.exe would stop with exit 1", {utf8(plan.engine_path)});
   line(discovery ? "Engine command line (<egress-...> marks values discovery derives):" : "Engine command line:");
   line("  {}", {utf8(r.engine_command_line)});
   line("");
@@ -150,8 +153,8 @@ std::string check_store_block_text(const std::string& name, const CheckReport& r
   const CheckInputs& in = r.in;
   std::string head = std::string(in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
   if (r.global_overlay) head += ", the global overlay applies (" + utf8(in.plan.overlay_path.shown()) + ")";
-  if (!in.plan.overlay_read) {
-    head += in.plan.overlay_unreadable.empty() ? ", no overlay (every setting keeps its default)" : ", overlay not read";
+  if (!in.plan.overlay_read()) {
+    head += in.plan.overlay_why.empty() ? ", no overlay (every setting keeps its default)" : ", overlay not read";
   }
   Lines line;
   if (in.probe && !in.probe->ran) {

@@ -40,9 +40,9 @@ std::vector<std::wstring> start_page_arguments(const std::string& start_page) {
 // discovery start the launcher's own values win over a profile that names
 // the same switch, while on a passthrough start the profile wins over the
 // host figures; profile managers also compare these lines byte for byte.
-std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
-                                          const HostFigures& host) {
+std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome) {
   const PersonaOverlay& o = plan.overlay;
+  const HostFigures& host = plan.host;
   std::vector<std::wstring> parts;
   if (form == SwitchForm::discovery) {
     if (!plan.webgl_switches.empty()) parts.push_back(plan.webgl_switches);
@@ -64,10 +64,9 @@ std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm for
   return parts;
 }
 
-std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path, const LaunchPlan& plan,
-                                                    SwitchForm form, const DiscoveryOutcome& outcome,
-                                                    const HostFigures& host) {
-  std::vector<std::wstring> parts = {L"\"" + engine_path + L"\""};
+std::vector<std::wstring> engine_command_line_parts(const LaunchPlan& plan, SwitchForm form,
+                                                    const DiscoveryOutcome& outcome) {
+  std::vector<std::wstring> parts = {L"\"" + plan.engine_path + L"\""};
   for (const wchar_t* fixed : FIXED_ENGINE_SWITCHES) parts.push_back(fixed);
   const LauncherArguments& args = plan.args;
   std::wstring callers = args.pass_through.substr(0, args.engine_part);
@@ -76,7 +75,7 @@ std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_p
     while (!callers.empty() && (callers.back() == L' ' || callers.back() == L'\t')) callers.pop_back();
   }
   if (!callers.empty()) parts.push_back(callers);
-  for (std::wstring& part : engine_switches(plan, form, outcome, host)) parts.push_back(std::move(part));
+  for (std::wstring& part : engine_switches(plan, form, outcome)) parts.push_back(std::move(part));
   std::vector<std::wstring> page = start_page_arguments(plan.overlay.start_page);
   if (args.engine_part == std::wstring::npos) {
     for (std::wstring& p : page) parts.push_back(std::move(p));
@@ -90,13 +89,11 @@ std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_p
   return parts;
 }
 
-std::wstring engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan, SwitchForm form,
-                                 const DiscoveryOutcome& outcome, const HostFigures& host) {
-  return join_arguments(engine_command_line_parts(engine_path, plan, form, outcome, host));
+std::wstring engine_command_line(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome) {
+  return join_arguments(engine_command_line_parts(plan, form, outcome));
 }
 
-std::size_t longest_engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan,
-                                        const HostFigures& host) {
+std::size_t longest_engine_command_line(const LaunchPlan& plan) {
   DiscoveryOutcome longest;
   if (plan.path == StartPath::discovery) {
     const PersonaOverlay& o = plan.overlay;
@@ -111,13 +108,7 @@ std::size_t longest_engine_command_line(const std::wstring& engine_path, const L
     fill(Added::geo_lat, longest.geo_lat, std::string(MAX_COORDINATE_LENGTH, '9'));
     fill(Added::geo_lng, longest.geo_lng, std::string(MAX_COORDINATE_LENGTH, '9'));
   }
-  const SwitchForm form = plan.path == StartPath::discovery ? SwitchForm::discovery : SwitchForm::passthrough;
-  return engine_command_line(engine_path, plan, form, longest, host).size();
-}
-
-std::wstring command_line_too_long_text(std::size_t length) {
-  return L"The Engine's command line would be " + std::to_wstring(length) +
-         L" characters long; Windows allows at most 32,766. Shorten the start page or the overlay's values.";
+  return engine_command_line(plan, plan.form, longest).size();
 }
 
 std::wstring join_arguments(const std::vector<std::wstring>& parts) {

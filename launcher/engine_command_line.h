@@ -24,18 +24,12 @@ inline constexpr const wchar_t* FIXED_ENGINE_SWITCHES[] = {
     L"--disable-save-password-bubble",
 };
 
-// The three forms of the switches a start adds: passthrough, after a
-// discovery that was neither cancelled nor blocked, and without discovery
-// when the progress window could not be created.
-enum class SwitchForm { passthrough, discovery, degraded };
-
 // The switches the start adds, in order (the start page not among them).
 // Each value is added only when it is not empty; `outcome` counts for the
-// discovery form only.
-std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome,
-                                          const HostFigures& host);
+// discovery form only; the host figures are the plan's.
+std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome);
 
-// The whole command line as its parts: the quoted `engine_path`, the fixed
+// The whole command line as its parts: the plan's quoted Engine path, the fixed
 // switches, the caller's arguments up to the Engine's own part ("--" or
 // "--single-argument") as one part exactly as received (only when there are
 // any), engine_switches(...) and the start page (start_page_arguments), then
@@ -44,13 +38,11 @@ std::vector<std::wstring> engine_switches(const LaunchPlan& plan, SwitchForm for
 // nothing there is read as a switch. Before "--single-argument", whose
 // whole remainder the Engine takes for one argument, a start page that
 // would need the "--" marker is left out.
-std::vector<std::wstring> engine_command_line_parts(const std::wstring& engine_path, const LaunchPlan& plan,
-                                                    SwitchForm form, const DiscoveryOutcome& outcome,
-                                                    const HostFigures& host);
+std::vector<std::wstring> engine_command_line_parts(const LaunchPlan& plan, SwitchForm form,
+                                                    const DiscoveryOutcome& outcome);
 
 // engine_command_line_parts(...) joined by single blanks.
-std::wstring engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan, SwitchForm form,
-                                 const DiscoveryOutcome& outcome, const HostFigures& host);
+std::wstring engine_command_line(const LaunchPlan& plan, SwitchForm form, const DiscoveryOutcome& outcome);
 
 // Process creation takes at most 32,767 UTF-16 units with the terminating
 // NUL: the longest Engine command line that can be started.
@@ -65,12 +57,7 @@ inline bool exceeds_command_line_limit(std::size_t length) { return length > ENG
 // add for this overlay at its longest (an address, a time zone name,
 // coordinates, a language: each bounded), which no other form of the start
 // exceeds.
-std::size_t longest_engine_command_line(const std::wstring& engine_path, const LaunchPlan& plan,
-                                        const HostFigures& host);
-
-// The message box's text for a start refused because its command line would
-// be `length` characters long.
-std::wstring command_line_too_long_text(std::size_t length);
+std::size_t longest_engine_command_line(const LaunchPlan& plan);
 
 // The page the Engine opens first: "chrome://version" when `start_page` is
 // empty, else the page as one argument quoted so that it comes back

@@ -14,9 +14,4 @@ namespace vantrel {
 bool launch_engine(const std::wstring& engine_path, const std::wstring& command_line, unsigned long* error = nullptr,
                    unsigned long* pid = nullptr);
 
-// The message shown when the Engine exists but cannot be started: it names
-// the Engine's path and the system's explanation of `error`
-// (platform::windows_error_text, its "%1" filled with the path).
-std::wstring engine_start_failure_text(const std::wstring& engine_path, unsigned long error);
-
 }  // namespace vantrel

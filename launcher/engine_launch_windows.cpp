@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "base/scoped_handle.h"
-#include "base/text_encoding.h"
-#include "platform/platform.h"
 
 namespace vantrel {
 
@@ -30,11 +28,6 @@ bool launch_engine(const std::wstring& engine_path, const std::wstring& command_
   ::CloseHandle(info.hThread);
   ::CloseHandle(info.hProcess);
   return true;
-}
-
-std::wstring engine_start_failure_text(const std::wstring& engine_path, unsigned long error) {
-  return L"Engine could not be started:\n" + engine_path + L"\n\n" +
-         utf8_to_wide(platform::windows_error_text(error, engine_path));
 }
 
 }  // namespace vantrel

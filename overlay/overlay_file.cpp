@@ -33,13 +33,15 @@ std::string crlf_to_lf(const std::string& text) {
   return out;
 }
 
-bool read_overlay_text(const platform::FilePath& path, std::string& text, std::string& why, std::size_t& not_utf8_at) {
+platform::FileRead read_overlay_text(const platform::FilePath& path, std::string& text, std::string& why,
+                                     std::size_t& not_utf8_at) {
   std::string bytes;
   not_utf8_at = std::string::npos;
-  if (!platform::read_whole_file(path, bytes, why)) return false;
+  const platform::FileRead read = platform::read_whole_file(path, bytes, why);
+  if (read != platform::FileRead::read) return read;
   not_utf8_at = first_not_utf8(bytes);
   text = crlf_to_lf(bytes);
-  return true;
+  return read;
 }
 
 }  // namespace vantrel

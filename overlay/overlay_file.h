@@ -22,11 +22,11 @@ std::vector<platform::FilePath> overlay_candidates(const platform::FilePath& pro
 platform::FilePath locate_overlay_file(const platform::FilePath& profile);
 
 // The overlay's text: the file's bytes with every CR LF turned into LF and
-// nothing else changed (a 0x1A byte is an ordinary byte). False when the file
-// cannot be read; `why` then says why, or stays empty when there is no file.
-// `not_utf8_at` receives the file offset of the first byte that is not UTF-8
-// (first_not_utf8), or npos.
-bool read_overlay_text(const platform::FilePath& path, std::string& text, std::string& why, std::size_t& not_utf8_at);
+// nothing else changed (a 0x1A byte is an ordinary byte), and how the read
+// went (`why` says why a file was not read). `not_utf8_at` receives the file
+// offset of the first byte that is not UTF-8 (first_not_utf8), or npos.
+platform::FileRead read_overlay_text(const platform::FilePath& path, std::string& text, std::string& why,
+                                     std::size_t& not_utf8_at);
 
 // Every CR LF of `text` turned into LF.
 std::string crlf_to_lf(const std::string& text);

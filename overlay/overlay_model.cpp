@@ -56,9 +56,45 @@ bool launcher_adds(const PersonaOverlay& o, Added value) {
   return asked || !derived_from_egress(value);
 }
 
+bool launcher_reads_key(const std::string& key) {
+  if (key == RAW_SWITCHES_KEY) return true;
+  for (const OverlaySetting& s : overlay_settings()) {
+    if (key == s.key) return true;
+  }
+  return false;
+}
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
+
+bool hex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+bool holds_unicode_escape(const std::string& s) {
+  for (std::size_t i = 0; i + 6 <= s.size(); ++i) {
+    if (s[i] == '\\' && s[i + 1] == 'u' && hex(s[i + 2]) && hex(s[i + 3]) && hex(s[i + 4]) && hex(s[i + 5])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Why the object's reader passed over `stretch` (see extract_bool_object).
+NotRead not_read(const std::string& stretch) {
+  if (stretch[0] == '}') return {stretch, "after a nested object's \"}\" the launcher reads no more of the object"};
+  std::string name;
+  std::string raw;
+  bool first = true;
+  for_each_member("{" + stretch + "}", [&](const std::string& key, const std::string& value) {
+    if (first) name = key, raw = value;
+    first = false;
+  });
+  if (first) return {stretch, "not a member the launcher can read"};
+  if (raw == "true" || raw == "false") {
+    return {stretch, quoted(name) + " is not read: a category name is letters, digits and \"_\" only"};
+  }
+  return {stretch, quoted(name) + " is set to " + raw + ", not true or false: the launcher ignores it"};
+}
 
 // Reads one row's key from the text into its field, and says where and why.
 SettingRead read_setting(const OverlaySetting& s, const std::string& text, PersonaOverlay& o, bool record) {
@@ -74,7 +110,7 @@ SettingRead read_setting(const OverlaySetting& s, const std::string& text, Perso
       o.*s.text = extract_string_field(text, s.key, &at);
       if ((o.*s.text).empty()) {
         std::size_t switch_at = npos;
-        o.*s.text = extract_switch_proxy(text, &switch_at);
+        o.*s.text = extract_switch_proxy(text, RAW_SWITCHES_KEY, &switch_at);
         if (at == npos && !(o.*s.text).empty()) {
           at = switch_at;
           r.notes.push_back("taken from \"--proxy-server\" inside \"chrome-command-line\"");
@@ -113,10 +149,13 @@ SettingRead read_setting(const OverlaySetting& s, const std::string& text, Perso
       v.on = o.*s.flag = !r.string_read.empty();
       if (!v.on && !named.empty()) r.notes.push_back("named, but not as a non-empty string: does not count");
       break;
-    case Reading::bool_object:
+    case Reading::bool_object: {
       v.kind = SettingValue::Kind::categories;
-      v.categories = o.granular_storage_reset = extract_bool_object(text, s.key, &at);
+      std::vector<std::string> passed_over;
+      v.categories = o.granular_storage_reset = extract_bool_object(text, s.key, &at, record ? &passed_over : nullptr);
+      for (const std::string& stretch : passed_over) r.not_read.push_back(not_read(stretch));
       break;
+    }
   }
   // A key whose value does not read is shown where it is first named.
   if (at == npos && !named.empty()) at = named.front();
@@ -125,10 +164,16 @@ SettingRead read_setting(const OverlaySetting& s, const std::string& text, Perso
 
 // The member read, as written, and the notes on where it stands.
 void place_setting(const std::string& text, SettingRead& r) {
+  r.escape_kept = holds_unicode_escape(r.string_read);
   if (r.at != npos) {
     r.written = text.substr(r.at, 72);
     std::string key;
-    if (read_member_at(text, r.at, key, r.raw)) r.written = "\"" + key + "\": " + r.raw;
+    if (read_member_at(text, r.at, key, r.raw)) r.written = quoted(key) + ": " + r.raw;
+    if (r.setting->reading == Reading::presence) {
+      bool is_string = false;
+      const std::string value = raw_value_text(r.raw, &is_string);
+      r.without_value = value == "null" || (is_string && value.empty());
+    }
     r.nested = nesting_depth(text, r.at) > 1;
     if (r.nested) r.notes.push_back("found inside another object: it counts all the same");
   }
@@ -211,14 +256,15 @@ class FirstByKey {
 
 }  // namespace
 
-OverlayListing build_overlay_listing(const std::string& text) {
+OverlayListing build_overlay_listing(const std::string& text, bool unknown) {
   OverlayListing listing;
   if (text.empty()) return listing;
   std::string switch_object;
   FirstByKey overrides;
   for_each_member(text, [&](const std::string& key, const std::string& value) {
     if (key.empty() || key[0] == '_') return;
-    if (key == "chrome-command-line") {
+    if (unknown && !launcher_reads_key(key)) listing.unknown_keys.push_back(key);
+    if (key == RAW_SWITCHES_KEY) {
       if (!value.empty() && value[0] == '{') switch_object = value;
       return;
     }

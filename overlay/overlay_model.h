@@ -106,7 +106,20 @@ struct OverlayListing {
   std::vector<OverlayEntry> raw_switches;  // listed "chrome-command-line" members, the same
   std::size_t override_count = 0;          // how many members each listing has in all
   std::size_t raw_switch_count = 0;
+  // With build_overlay_listing's `unknown`: every top-level member the
+  // launcher does not read, in file order (not "_" names, not
+  // "chrome-command-line", not a key of overlay_settings()).
+  std::vector<std::string> unknown_keys;
 };
+
+// The object of raw Engine switches: listed, and its "--proxy-server" read
+// when "proxy-server" names none; never put on the Engine's command line.
+inline constexpr const char* RAW_SWITCHES_KEY = "chrome-command-line";
+
+// Whether a top-level member is the launcher's business at all: a key of
+// overlay_settings() or RAW_SWITCHES_KEY. Members whose names begin with "_"
+// are free for comments.
+bool launcher_reads_key(const std::string& key);
 
 // What one setting reads as, in a form both people and programs are shown.
 struct SettingValue {
@@ -115,6 +128,13 @@ struct SettingValue {
   std::string text;                        // text: the string read (UTF-8), empty for none
   bool on = false;                         // flag: its value; named: whether the key counts as given
   std::map<std::string, bool> categories;  // categories: the object's true/false members
+};
+
+// Part of "granular-storage-reset" that the launcher does not act on, as
+// written, and why.
+struct NotRead {
+  std::string written;
+  std::string why;
 };
 
 // How the launcher read one setting of the table: the value it gives, where
@@ -132,6 +152,12 @@ struct SettingRead {
   bool nested = false;    // `at` stands inside another object
   std::string string_read;  // proxy, string, nonempty_string and choice readings: the string read, decoded
   std::vector<std::string> notes;  // why it reads so, for a person
+  // The reader's findings as it reads: a presence key named with null or ""
+  // (it counts all the same); a string read that keeps a \uXXXX escape as
+  // written; every part of a bool_object's object it passes over.
+  bool without_value = false;
+  bool escape_kept = false;
+  std::vector<NotRead> not_read;
 };
 
 struct OverlayReading {
@@ -161,7 +187,8 @@ std::string proxy_scheme(const std::string& proxy_server);
 // LISTED_ROWS_KEPT members by key (byte-wise, equal keys in file order) are
 // kept, with the true count beside them: an overlay of millions of members
 // costs no more than a window can show. Built only for a window.
-OverlayListing build_overlay_listing(const std::string& text);
+// With `unknown` (the check) the same pass also collects unknown_keys.
+OverlayListing build_overlay_listing(const std::string& text, bool unknown = false);
 
 // A setting reads true only for exactly "true" or "1".
 bool scalar_is_true(const std::string& scalar);

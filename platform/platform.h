@@ -70,16 +70,21 @@ bool same_path(const FilePath& a, const FilePath& b);
 // A filesystem path for a UTF-16 path string (converted to UTF-8 on Linux).
 std::filesystem::path to_fs_path(const std::wstring& path);
 
+// How reading a whole file went.
+enum class FileRead {
+  read,
+  missing,     // no such file (or folder above it)
+  folder,      // a folder stands under the name
+  too_large,   // too large to hold in memory
+  unreadable,  // denied, held by another program past the wait, a read error
+};
+
 // Reads a whole file as it is, byte for byte. A file that another program
 // holds open without sharing, or has locked (sync clients and virus scanners
-// do, for a moment), is tried again for about a second. False when it cannot
-// be read (also when it is too large to hold in memory): `out` is then
-// unspecified and `why` says why in a few words, or stays empty when there
-// is no such file.
-bool read_whole_file(const FilePath& path, std::string& out, std::string& why);
-
-// read_whole_file's `why` for a file too large to hold in memory.
-inline constexpr const char* TOO_LARGE_TO_HOLD = "it is too large to hold in memory";
+// do, for a moment), is tried again for about a second. Unless it was read,
+// `out` is unspecified and `why` says why in a few words (empty when there
+// is no such file).
+FileRead read_whole_file(const FilePath& path, std::string& out, std::string& why);
 
 // Whether another program holds the file at `path` open so that it may be
 // neither written nor deleted meanwhile (a running Chromium-based Engine holds

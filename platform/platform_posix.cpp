@@ -91,26 +91,27 @@ std::vector<FolderEntry> folder_entries(const FilePath& path) {
   return entries;
 }
 
-bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
+FileRead read_whole_file(const FilePath& path, std::string& out, std::string& why) {
   why.clear();
   std::error_code ec;
   const std::filesystem::path p = to_fs_path(path.native());
-  if (path.empty() || !std::filesystem::exists(p, ec)) return false;
+  if (path.empty() || !std::filesystem::exists(p, ec)) return FileRead::missing;
   if (std::filesystem::is_directory(p, ec)) {
     why = "it is a folder";
-    return false;
+    return FileRead::folder;
   }
   try {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream contents;
     if (in.is_open()) contents << in.rdbuf();
     out = contents.str();
-    if (in.is_open() && !in.bad()) return true;
+    if (in.is_open() && !in.bad()) return FileRead::read;
     why = "it cannot be read";
+    return FileRead::unreadable;
   } catch (const std::exception&) {
-    why = TOO_LARGE_TO_HOLD;
+    why = "it is too large to hold in memory";
+    return FileRead::too_large;
   }
-  return false;
 }
 
 std::string utc_timestamp() {

@@ -175,9 +175,9 @@ DWORD read_once(const FilePath& path, std::string& out) {
 }
 }  // namespace
 
-bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
+FileRead read_whole_file(const FilePath& path, std::string& out, std::string& why) {
   why.clear();
-  if (path.empty()) return false;
+  if (path.empty()) return FileRead::missing;
   DWORD error = 0;
   try {
     retry_while_held([&] {
@@ -186,26 +186,29 @@ bool read_whole_file(const FilePath& path, std::string& out, std::string& why) {
       return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? Attempt::held : Attempt::failed;
     });
   } catch (const std::bad_alloc&) {
-    why = TOO_LARGE_TO_HOLD;
-    return false;
+    why = "it is too large to hold in memory";
+    return FileRead::too_large;
   }
   switch (error) {
-    case 0: return true;
+    case 0: return FileRead::read;
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND: break;
+    case ERROR_PATH_NOT_FOUND: return FileRead::missing;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
       why = "another program held it open without sharing, or locked it, for over a second";
-      break;
+      return FileRead::unreadable;
     case ERROR_ACCESS_DENIED: {
       const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
-      const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      why = folder ? "it is a folder" : "access denied";
-      break;
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        why = "it is a folder";
+        return FileRead::folder;
+      }
+      why = windows_error_text(error, path.shown());
+      return FileRead::unreadable;
     }
     default: why = windows_error_text(error, path.shown());
   }
-  return false;
+  return FileRead::unreadable;
 }
 
 std::string utc_timestamp() {

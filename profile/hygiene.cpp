@@ -1,5 +1,6 @@
 #include "profile/hygiene.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/opened_entry.h"
@@ -209,6 +210,27 @@ std::vector<std::string> storage_category_names() {
   std::vector<std::string> names;
   for (const Category& c : categories()) names.push_back(c.name);
   return names;
+}
+
+bool cleaning_asked(bool close_previous_tabs, const std::map<std::string, bool>& selection) {
+  bool asked = close_previous_tabs;
+  for (const auto& category : selection) asked = asked || category.second;
+  return asked;
+}
+
+std::vector<std::string> names_selecting_nothing(const std::map<std::string, bool>& selection) {
+  const std::vector<std::string> known = storage_category_names();
+  std::vector<std::string> names;
+  for (const auto& entry : selection) {
+    if (entry.first != "all" && std::find(known.begin(), known.end(), entry.first) == known.end()) {
+      names.push_back(entry.first);
+    }
+  }
+  return names;
+}
+
+bool all_overrides_others(const std::map<std::string, bool>& selection) {
+  return selected(selection, "all") && selection.size() > 1;
 }
 
 std::vector<Removal> previous_tabs_removals() {

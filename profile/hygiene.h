@@ -39,6 +39,18 @@ std::vector<Removal> granular_storage_removals(const std::map<std::string, bool>
 // they are processed ("all" not included).
 std::vector<std::string> storage_category_names();
 
+// Whether an overlay with these settings asks for any cleaning (its
+// categories may still select nothing).
+bool cleaning_asked(bool close_previous_tabs, const std::map<std::string, bool>& selection);
+
+// The names in `selection` that select nothing: neither a storage category
+// nor "all" (names are exact and case-sensitive).
+std::vector<std::string> names_selecting_nothing(const std::map<std::string, bool>& selection);
+
+// Whether "all" is true beside other members: it selects every category,
+// also one set to false.
+bool all_overrides_others(const std::map<std::string, bool>& selection);
+
 // A test's hands between the listing of a folder and the opening of its
 // entries, so that a test can swap an entry for a link there for certain;
 // the programs pass none.

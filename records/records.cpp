@@ -40,20 +40,6 @@ const char* status_text(RunStatus status) {
   return "";
 }
 
-const char* outcome_text(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::started: return "started";
-    case RunOutcome::cancelled: return "cancelled";
-    case RunOutcome::blocked: return "blocked";
-    case RunOutcome::engine_missing: return "engine_missing";
-    case RunOutcome::engine_refused: return "engine_refused";
-    case RunOutcome::command_line_too_long: return "command_line_too_long";
-    case RunOutcome::overlay_too_large: return "overlay_too_large";
-    case RunOutcome::profile_ambiguous: return "profile_ambiguous";
-  }
-  return "";
-}
-
 const char* cleaning_text(Cleaning cleaning) {
   switch (cleaning) {
     case Cleaning::not_done: return "not_done";
@@ -92,7 +78,7 @@ std::string build_error_record_json(const std::string& ts, const ErrorRecord& re
 
 std::string build_outcome_json(const RunEnding& e, const std::string& program_version) {
   JsonWriter j;
-  j.open_object().key("schema").number(1).key("outcome").string(outcome_text(e.outcome));
+  j.open_object().key("schema").number(1).key("outcome").string(ending_row(e.outcome).outcome);
   j.key("exit_code").number(e.exit_code).key("engine_pid");
   e.engine_pid < 0 ? j.null() : j.number(e.engine_pid);
   j.key("result_record_written").boolean(e.result_record_written).key("status");

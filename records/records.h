@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "records/endings.h"
 #include "records/error_code.h"
 
 namespace vantrel {
@@ -55,18 +56,6 @@ std::string build_error_record_json(const std::string& ts, const ErrorRecord& re
 // counts). schemas/outcome.schema.json describes it.
 inline constexpr const wchar_t* OUTCOME_FILE_SWITCH = L"--vantrel-outcome-file=";
 
-// How a run ends: one value per way.
-enum class RunOutcome {
-  started,                // the Engine process was created
-  cancelled,              // the user closed the progress window
-  blocked,                // a failed discovery blocked the start (exit 42)
-  engine_missing,         // vantrel-engine.exe is not there
-  engine_refused,         // Windows refused to start it
-  command_line_too_long,  // the Engine's command line could pass Windows' limit: nothing begun
-  overlay_too_large,      // the overlay could not be read in memory: nothing begun
-  profile_ambiguous,      // the Engine would open another profile folder than the launcher reads: nothing begun
-};
-
 // What became of the profile hygiene the overlay asks for.
 enum class Cleaning {
   not_done,                // the run ended before its cleaning step (or before the overlay was read)
@@ -76,7 +65,7 @@ enum class Cleaning {
 };
 
 struct RunEnding {
-  RunOutcome outcome = RunOutcome::started;
+  Ending outcome = Ending::started;
   int exit_code = 0;
   std::int64_t engine_pid = -1;  // the process the launcher created; -1: none
   bool result_record_written = false;

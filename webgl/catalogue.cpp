@@ -50,7 +50,7 @@ std::wstring load_webgl_profile_switches(const std::string& profile_name, const 
   std::string catalogue;
   std::string why;
   const platform::FilePath path = platform::file_path(launcher_dir).child(L"orlisk-webgl-profiles.json");
-  if (!platform::read_whole_file(path, catalogue, why)) return std::wstring();
+  if (platform::read_whole_file(path, catalogue, why) != platform::FileRead::read) return std::wstring();
   return render_webgl_switches(parse_webgl_profile(catalogue, profile_name));
 }
 

@@ -3,7 +3,7 @@ What was read shows in the start page the Engine receives."""
 import os
 import unittest
 
-from sandbox import LocalAppData, Sandbox, hold_open
+from sandbox import LocalAppData, Sandbox, hold_open, make_tree, present
 from wine import win_path
 
 # An overlay whose reading is visible: a start page.
@@ -36,7 +36,8 @@ class OverlayLocation(unittest.TestCase):
     def test_an_overlay_held_open_by_another_program(self):
         # An editor or sync client writing it and sharing reading: read at
         # once. Held without sharing for a moment: read all the same; held
-        # longer: every default holds and the check says why.
+        # longer: nothing is begun (its defaults would drop a "block"), and
+        # the check says why.
         s = Sandbox(self)
         s.write_overlay(MARKER % 'held')
         overlay = os.path.join(s.profile, 'command-line.json')
@@ -46,11 +47,18 @@ class OverlayLocation(unittest.TestCase):
             os.remove(s.received_path)
             holder.kill()
             holder.wait()
+        os.remove(os.path.join(s.profile, '.orlisk-launcher-result.json'))
+        make_tree(s.profile, ['Default/Last Session'])
         hold_open(self, overlay, 60000)
-        report = s.check_report([s.profile_arg])[0]
-        self.assertEqual((report['overlay_path'], report['overlay_unreadable'], report['settings']['start-page']['value']),
+        report = s.check_report(['--strict', s.profile_arg], expect=5)[0]
+        self.assertEqual((report['overlay_path'], report['overlay_unreadable'], report['settings']['start-page']['value'],
+                          [(p['code'], p['severity']) for p in report['problems']]),
                          (None, {'path': win_path(overlay), 'why': 'another program held it open without sharing, '
-                                                                  'or locked it, for over a second'}, ''))
+                                                                  'or locked it, for over a second'}, '',
+                          [('overlay_unreadable', 'error')]))
+        self.assertEqual(s.run_launcher([s.profile_arg, s.outcome_arg]), 1)
+        self.assertEqual((s.outcome()['outcome'], s.record(), present(s.profile, ['Default/Last Session']),
+                          s.received(timeout=2)), ('overlay_unreadable', None, {'Default/Last Session'}, None))
 
 
 class HostileOverlays(unittest.TestCase):

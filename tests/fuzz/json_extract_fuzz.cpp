@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(key_positions(text, key) == reference::key_positions(text, key));
     check(extract_bool_object(text, key) == reference::bool_object(text, key));
   }
-  check(extract_switch_proxy(text) == reference::switch_proxy(text));
+  check(extract_switch_proxy(text, "chrome-command-line") == reference::switch_proxy(text));
   // The member walkers must simply finish.
   std::size_t members = 0;
   for_each_member(text, [&](const std::string&, const std::string& v) { members += is_enabled_value(v); });

@@ -27,23 +27,26 @@ void overlay(const std::string& text) {
   plan.args = read_launcher_arguments(L"--user-data-dir=C:\\p");
   plan.profile = choose_profile(plan.args);
   plan.overlay_path = plan.profile.folder.child(L"command-line.json");
-  plan.overlay_read = true;
+  plan.engine_path = L"C:\\app\\vantrel-engine.exe";
+  plan.overlay_state = platform::FileRead::read;
   plan.overlay_text = text;
   plan.overlay_not_utf8_at = first_not_utf8(text);
   OverlayReading reading = read_overlay(text);
   plan.overlay = reading.values;
   plan.readings = reading.settings;
   plan.path = choose_start_path(plan.overlay);
-  make_progress_listings(build_overlay_listing(text));
-  const HostFigures host{L"8", L"4"};
+  plan.reason = start_reason(plan.overlay);
+  plan.needs = discovery_needs(plan.overlay);
+  plan.members = build_overlay_listing(text, true);
+  make_progress_listings(plan.members);
+  plan.host = {L"8", L"4"};
+  plan.longest_command_line = longest_engine_command_line(plan);
   const DiscoveryOutcome outcome;
   for (SwitchForm form : {SwitchForm::passthrough, SwitchForm::discovery, SwitchForm::degraded}) {
-    join_arguments(engine_switches(plan, form, outcome, host));
+    join_arguments(engine_switches(plan, form, outcome));
   }
   CheckInputs in;
   in.plan = plan;
-  in.engine_path = L"C:\\app\\vantrel-engine.exe";
-  in.host = host;
   // As after a successful probe, so that every fixed value is compared with an egress.
   ProbeReport probed;
   probed.ran = true;

@@ -20,7 +20,7 @@ TEST(PatternReaders, Shapes) {
   EXPECT_EQ(extract_scalar_field(R"({"x":"ab\"cd"})", "x"), "ab\\");
   EXPECT_EQ(extract_bool_object(R"({"g":{"a":true,"inner":{"b":true},"c":true}})", "g"),
             (std::map<std::string, bool>{{"a", true}, {"b", true}}));
-  EXPECT_EQ(extract_switch_proxy(R"({"chrome-command-line":{"--s":"a\"}{","--proxy-server":"p"}})"), "p");
+  EXPECT_EQ(extract_switch_proxy(R"({"chrome-command-line":{"--s":"a\"}{","--proxy-server":"p"}})", "chrome-command-line"), "p");
 }
 
 std::vector<std::pair<std::string, std::string>> members_of(const std::string& text) {

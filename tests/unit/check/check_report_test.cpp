@@ -19,23 +19,22 @@
 namespace vantrel {
 namespace {
 
-// What the check sees of an overlay read from a profile folder.
-CheckInputs inputs_for(const std::string& overlay) {
-  CheckInputs in;
-  in.engine_found = true;
-  in.plan.overlay_read = true;
-  in.plan.overlay_text = overlay;
-  in.plan.overlay_not_utf8_at = first_not_utf8(overlay);
-  OverlayReading reading = read_overlay(overlay);
-  in.plan.overlay = reading.values;
-  in.plan.readings = reading.settings;
-  return in;
+// The plan of a start with the profile folder `dir` (the launcher's folder
+// too, with an Engine), as the check makes it.
+LaunchPlan plan_for(const vantrel::testing::TempDir& dir, const std::wstring& more_arguments = L"") {
+  vantrel::testing::write_file(dir.fs() / "vantrel-engine.exe", "");
+  const LauncherArguments args =
+      read_launcher_arguments(quote_windows_argument(L"--user-data-dir=" + dir.wide()) + more_arguments);
+  return plan_launch(args, choose_profile(args), dir.wide(), PlanUse::check);
 }
 
-// The plan of a start with the profile folder `dir`, as the check makes it.
-LaunchPlan plan_for(const vantrel::testing::TempDir& dir) {
-  const LauncherArguments args = read_launcher_arguments(quote_windows_argument(L"--user-data-dir=" + dir.wide()));
-  return plan_launch(args, choose_profile(args), L"", true);
+// What the check sees of an overlay read from a profile folder.
+CheckInputs inputs_for(const std::string& overlay, const std::wstring& more_arguments = L"") {
+  vantrel::testing::TempDir dir;
+  vantrel::testing::write_file(dir.fs() / "command-line.json", overlay);
+  CheckInputs in;
+  in.plan = plan_for(dir, more_arguments);
+  return in;
 }
 
 // The readings that surprise people, each named in the JSON report.
@@ -67,11 +66,7 @@ TEST(CheckReport, NamesEachReading) {
   }
   EXPECT_EQ(found, typos);
   for (const auto& [overlay, pieces] : cases) {
-    vantrel::testing::TempDir dir;
-    vantrel::testing::write_file(dir.fs() / "command-line.json", overlay);
-    CheckInputs in;
-    in.plan = plan_for(dir);
-    const std::string report = check_report_json(make_check_report(in, false));
+    const std::string report = check_report_json(make_check_report(inputs_for(overlay), false));
     for (const std::string& piece : pieces) EXPECT_NE(report.find(piece), std::string::npos) << piece << "\n" << report;
     EXPECT_EQ(report.find("secret"), std::string::npos) << report;
   }
@@ -93,8 +88,7 @@ TEST(CheckReport, HidesEveryPassword) {
       R"({"on-proxy-fail":"http://a:secret@b","x":{"geo-lat":"http://a:secret@b"},"geo-lat":2})",
   };
   for (const std::string& overlay : overlays) {
-    CheckInputs in = inputs_for(overlay);
-    in.plan.args = read_launcher_arguments(L"--x=socks5://a:secret@b --jsn=socks5://a:secret@b");
+    CheckInputs in = inputs_for(overlay, L" --x=socks5://a:secret@b --jsn=socks5://a:secret@b");
     for (const bool succeeded : {true, false}) {
       ProbeReport probe;
       probe.ran = true;
@@ -149,7 +143,7 @@ TEST(CheckReport, StoreBlock) {
   };
   for (const auto& [overlay, probe, expected] : cases) {
     CheckInputs in = inputs_for(overlay);
-    in.plan.overlay_read = !overlay.empty();
+    in.plan.overlay_state = overlay.empty() ? platform::FileRead::missing : platform::FileRead::read;
     in.plan.profile.folder = platform::file_path(L"C:\\p");
     in.plan.overlay_path = platform::file_path(overlay == "{}" ? L"C:\\g.json" : L"C:\\p\\command-line.json");
     in.plan.path = choose_start_path(in.plan.overlay);
@@ -247,7 +241,7 @@ TEST(Problems, OneCodeEach) {
     const CheckInputs in = inputs_for(overlay);
     std::string got;
     for (const Problem& p : check_problems(in)) {
-      got += (got.empty() ? "" : "|") + p.code + (p.setting.empty() ? "" : " " + p.setting);
+      got += std::string(got.empty() ? "" : "|") + problem_row(p.code).name + (p.setting.empty() ? "" : " " + p.setting);
       // A byte that is not UTF-8 is named by its offset.
       if (p.message.find("offset ") != std::string::npos) {
         got += " " + p.message.substr(p.message.find("offset ") + 7, 2);
@@ -265,11 +259,11 @@ TEST(Problems, OneCodeEach) {
   };
   for (const auto& [remainder, expected] : arguments) {
     CheckInputs in;
-    in.engine_found = true;
+    in.plan.engine_found = true;
     in.plan.args = read_launcher_arguments(remainder);
     in.plan.profile = choose_profile(in.plan.args);
     std::string got;
-    for (const Problem& p : check_problems(in)) got += (got.empty() ? "" : "|") + p.code;
+    for (const Problem& p : check_problems(in)) got += std::string(got.empty() ? "" : "|") + problem_row(p.code).name;
     EXPECT_EQ(got, expected) << wide_to_utf8(remainder);
   }
 }
@@ -325,16 +319,17 @@ TEST(ProfileStore, WalkAndOrder) {
       },
       [&](const std::string& s) { emitted += s + (finished >= 3 ? "" : "!"); });
   EXPECT_EQ(emitted, "012345678");
-  const std::vector<StoreResult> results = {{"a", 0}, {"b", 4, false, true, 1}, {"c", 3, true, false, 0}};
-  EXPECT_EQ(store_summary_text({{"a", 0}}),
+  const std::vector<StoreResult> results = {{"a"}, {"b", false, true, 1}, {"c", true, false, 0}};
+  EXPECT_EQ(store_summary_text({{"a"}}),
             "1 profile checked: 0 with a failed probe; 0 contradicting their proxy's egress; 0 with problems");
   EXPECT_EQ(store_summary_text(results), "3 profiles checked: 1 with a failed probe (c); 1 contradicting their proxy's "
                                          "egress (b); 1 with problems (b)");
   // One profile's precedence, not the highest number: a failed probe first.
-  EXPECT_EQ(store_exit_code(results), 3);
-  EXPECT_EQ(store_exit_code({{"a", 5}, {"b", 4}, {"c", 0}}), 4);
-  EXPECT_EQ(store_exit_code({{"a", 0}, {"b", 5}}), 5);
-  EXPECT_EQ(store_exit_code({}), 0);
+  EXPECT_EQ(store_exit_code(results, true), 3);
+  EXPECT_EQ(store_exit_code({{"a", false, false, 2}, {"b", false, true, 0}, {"c"}}, true), 4);
+  EXPECT_EQ(store_exit_code({{"a"}, {"b", false, false, 1}}, true), 5);
+  EXPECT_EQ(store_exit_code({{"a"}, {"b", false, false, 1}}, false), 0);
+  EXPECT_EQ(store_exit_code({}, true), 0);
 }
 
 }  // namespace

@@ -28,16 +28,19 @@ std::wstring switches(const char* overlay, SwitchForm form, const DiscoveryOutco
   LaunchPlan plan;
   plan.overlay = parse_persona_overlay(overlay);
   plan.webgl_switches = webgl;
-  std::vector<std::wstring> parts = engine_switches(plan, form, outcome, host);
+  plan.host = host;
+  std::vector<std::wstring> parts = engine_switches(plan, form, outcome);
   for (const std::wstring& page : start_page_arguments(plan.overlay.start_page)) parts.push_back(page);
   return join_arguments(parts);
 }
 
-// A plan whose caller gave `arguments`, with `overlay`.
-LaunchPlan plan_with(const wchar_t* arguments, const char* overlay) {
+// A plan of the Engine "e" whose caller gave `arguments`, with `overlay`.
+LaunchPlan plan_with(const wchar_t* arguments, const char* overlay, const HostFigures& host = kHost) {
   LaunchPlan plan;
+  plan.engine_path = L"e";
   plan.args = read_launcher_arguments(arguments);
   plan.overlay = parse_persona_overlay(overlay);
+  plan.host = host;
   return plan;
 }
 
@@ -80,7 +83,7 @@ TEST(EngineCommandLine, TheCallersArgumentsAndTheEnginesOwnPart) {
        SwitchForm::passthrough, L"--single-argument https://c/"},
   };
   for (const auto& [arguments, overlay, form, line] : cases) {
-    EXPECT_EQ(engine_command_line(L"e", plan_with(arguments, overlay), form, DiscoveryOutcome(), kHost), fixed + line)
+    EXPECT_EQ(engine_command_line(plan_with(arguments, overlay), form, DiscoveryOutcome()), fixed + line)
         << wide_to_utf8(arguments);
   }
 }
@@ -88,11 +91,11 @@ TEST(EngineCommandLine, TheCallersArgumentsAndTheEnginesOwnPart) {
 // Windows starts a command line of at most 32,766 characters; a discovery
 // start counts what discovery may add at its longest, before it begins.
 TEST(EngineCommandLine, LongestAndTheLimit) {
-  LaunchPlan plan = plan_with(L"", R"({"speech-voices":1,"start-page":"https://a/"})");
-  const std::size_t base = engine_command_line(L"e", plan, SwitchForm::passthrough, {}, HostFigures{}).size();
+  LaunchPlan plan = plan_with(L"", R"({"speech-voices":1,"start-page":"https://a/"})", HostFigures{});
+  const std::size_t base = engine_command_line(plan, SwitchForm::passthrough, {}).size();
   for (const std::size_t beyond : {0, 1}) {
     plan.overlay.start_page = "https://a/" + std::string(ENGINE_COMMAND_LINE_LIMIT - base + beyond, 'x');
-    EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), ENGINE_COMMAND_LINE_LIMIT + beyond);
+    EXPECT_EQ(longest_engine_command_line(plan), ENGINE_COMMAND_LINE_LIMIT + beyond);
     EXPECT_EQ(exceeds_command_line_limit(ENGINE_COMMAND_LINE_LIMIT + beyond), beyond == 1);
   }
   // An address of 45, a time zone of 64, coordinates of 25 characters, the
@@ -100,9 +103,10 @@ TEST(EngineCommandLine, LongestAndTheLimit) {
   plan.overlay = parse_persona_overlay(R"({"proxy-server":"socks5://h:1","auto-geo":true,"auto-lang":true,)"
                                        R"("auto-timezone":true,"webrtc-no-leak":true,"speech-voices":1})");
   plan.path = StartPath::discovery;
-  EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), 511u);
+  plan.form = SwitchForm::discovery;
+  EXPECT_EQ(longest_engine_command_line(plan), 511u);
   plan.overlay.auto_geo = false;  // no coordinates asked for: " --geo-lat=" and so on, 2 x (11 + 25) + 19 fewer
-  EXPECT_EQ(longest_engine_command_line(L"e", plan, HostFigures{}), 511u - 91u);
+  EXPECT_EQ(longest_engine_command_line(plan), 511u - 91u);
 }
 
 TEST(EngineSwitches, DiscoveryForm) {
@@ -265,22 +269,30 @@ TEST(LaunchPlan, FromTheProfileFolder) {
       dir.fs() / "command-line.json",
       R"({"proxy-server":"socks5://h:1","auto-lang":true,"start-page":"https://x/","granular-storage-reset":{"websql":true}})");
   const LauncherArguments args = read_launcher_arguments(L"--no-first-run " + quote_windows_argument(L"--user-data-dir=" + dir.wide()));
-  const LaunchPlan plan = plan_launch(args, choose_profile(args), L"");
+  // No Engine beside "": a start would stop there, reading nothing; the check plans on.
+  EXPECT_EQ(plan_launch(args, choose_profile(args), L"").overlay_state, platform::FileRead::missing);
+  const LaunchPlan plan = plan_launch(args, choose_profile(args), L"", PlanUse::check);
+  EXPECT_EQ(not_begun(plan), Ending::engine_missing);
   EXPECT_EQ(plan.overlay_path.shown(), dir.wide() + L"\\command-line.json");
-  EXPECT_TRUE(plan.overlay_read);
-  EXPECT_EQ(plan.path, StartPath::discovery);
+  EXPECT_TRUE(plan.overlay_read());
+  EXPECT_EQ(std::make_tuple(plan.path, plan.reason, plan.form, plan.cleaning_asked),
+            std::make_tuple(StartPath::discovery, StartReason::socks5_proxy, SwitchForm::discovery, true));
   ASSERT_EQ(plan.removals.size(), 6u);  // the start page closes the previous tabs
   EXPECT_EQ(plan.removals[0].names, L"Default\\Current Tabs");
   EXPECT_EQ(plan.removals[5].names, L"Default\\databases");
   // An ambiguous profile: nothing is read.
   const LauncherArguments two = read_launcher_arguments(args.pass_through + L" -user-data-dir=x");
-  const LaunchPlan none = plan_launch(two, choose_profile(two), L"");
-  EXPECT_TRUE(none.profile.ambiguous && none.overlay_path.empty() && !none.overlay_read && none.removals.empty());
+  const LaunchPlan none = plan_launch(two, choose_profile(two), L"", PlanUse::check);
+  EXPECT_TRUE(none.profile.ambiguous && none.overlay_path.empty() && !none.overlay_read() && none.removals.empty());
 
-  for (const char* passthrough : {R"({"proxy-server":"socks5://h:1","auto-timezone":true,"timezone-override":"UTC"})",
-                                  R"({"proxy-server":"SOCKS5://h:1","auto-timezone":true})",
-                                  R"({"proxy-server":"http://h:1","webrtc-no-leak":true})"}) {
-    EXPECT_EQ(choose_start_path(parse_persona_overlay(passthrough)), StartPath::passthrough) << passthrough;
+  const std::pair<const char*, StartReason> passthrough[] = {
+      {R"({"proxy-server":"socks5://h:1","auto-timezone":true,"timezone-override":"UTC"})", StartReason::nothing_needed},
+      {R"({"proxy-server":"SOCKS5://h:1","auto-timezone":true})", StartReason::not_socks5},
+      {R"({"proxy-server":"http://h:1","webrtc-no-leak":true})", StartReason::not_socks5},
+      {R"({"auto-geo":true})", StartReason::no_proxy}};
+  for (const auto& [overlay, reason] : passthrough) {
+    EXPECT_EQ(choose_start_path(parse_persona_overlay(overlay)), StartPath::passthrough) << overlay;
+    EXPECT_EQ(start_reason(parse_persona_overlay(overlay)), reason) << overlay;
   }
   EXPECT_EQ(choose_start_path(parse_persona_overlay(R"({"proxy-server":"socks5://","webrtc-no-leak":1})")),
             StartPath::discovery);

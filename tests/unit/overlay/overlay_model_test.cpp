@@ -119,15 +119,16 @@ TEST(OverlayFile, Location) {
   std::string text;
   std::string why;
   std::size_t not_utf8 = 0;
-  EXPECT_FALSE(read_overlay_text(profile.child(L"command-line.json"), text, why, not_utf8));
+  using platform::FileRead;
+  EXPECT_EQ(read_overlay_text(profile.child(L"command-line.json"), text, why, not_utf8), FileRead::folder);
   EXPECT_EQ(why, "it is a folder");
   vantrel::testing::write_file(dir.fs() / "o.json", "{\"a\":\"x\r\ny\rz\x1a\"}\r\n");
-  ASSERT_TRUE(read_overlay_text(profile.child(L"o.json"), text, why, not_utf8));
+  ASSERT_EQ(read_overlay_text(profile.child(L"o.json"), text, why, not_utf8), FileRead::read);
   EXPECT_EQ(text, "{\"a\":\"x\ny\rz\x1a\"}\n");
   EXPECT_EQ(not_utf8, std::string::npos);
   // The first byte that is not UTF-8 is named by its place in the file, CRs counted.
   vantrel::testing::write_file(dir.fs() / "o.json", "{\r\n\"a\":\"\xC3\xBC\xFC\"}");
-  ASSERT_TRUE(read_overlay_text(profile.child(L"o.json"), text, why, not_utf8));
+  ASSERT_EQ(read_overlay_text(profile.child(L"o.json"), text, why, not_utf8), FileRead::read);
   EXPECT_EQ(not_utf8, 10u);
 }
 
