@@ -55,6 +55,8 @@ int main() {
   const fs::path folder = fs::temp_directory_path() / "vantrel-overlay-bench";
   fs::create_directories(folder);
   const fs::path file = folder / "command-line.json";
+  std::ofstream(folder / "vantrel-engine.exe") << "";  // the folder is the launcher's too: an Engine is there
+  const std::wstring launcher_dir = vantrel::utf8_to_wide(folder.string());
   const vantrel::LauncherArguments args =
       vantrel::read_launcher_arguments(vantrel::quote_windows_argument(L"--user-data-dir=" + vantrel::utf8_to_wide(folder.string())));
   const vantrel::ProfileChoice profile = vantrel::choose_profile(args);
@@ -67,8 +69,8 @@ int main() {
     std::size_t sink = 0;
     for (int i = 0; i < runs; ++i) {
       const auto start = std::chrono::steady_clock::now();
-      const vantrel::LaunchPlan plan = vantrel::plan_launch(args, profile, L"");
-      const vantrel::OverlayListing listing = vantrel::build_overlay_listing(plan.overlay_text);
+      const vantrel::LaunchPlan plan = vantrel::plan_launch(args, profile, launcher_dir);
+      const vantrel::OverlayListing& listing = plan.members;  // the window's rows: a discovery start's plan lists them
       ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
       sink += listing.overrides.size() + plan.overlay.start_page.size();
     }
@@ -83,10 +85,10 @@ int main() {
     std::ofstream(file, std::ios::binary) << "{\"" << std::string(std::size_t{100} << 20, 'k') << "\":1}";
   }
   std::size_t sink = 0;
-  const double launcher = median_ms(3, [&] { sink += vantrel::plan_launch(args, profile, L"").overlay_text.size(); });
+  const double launcher = median_ms(3, [&] { sink += vantrel::plan_launch(args, profile, launcher_dir).overlay_text.size(); });
   const double check = median_ms(3, [&] {
     vantrel::CheckInputs in;
-    in.plan = vantrel::plan_launch(args, profile, L"", vantrel::PlanUse::check);
+    in.plan = vantrel::plan_launch(args, profile, launcher_dir, vantrel::PlanUse::check);
     sink += vantrel::check_report_text(vantrel::make_check_report(std::move(in), false)).size();
   });
   std::printf("\none unknown key of 100 MiB: launcher %.0f ms, check %.0f ms, ratio %.2f\n", launcher, check,

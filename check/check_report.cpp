@@ -58,12 +58,6 @@ std::vector<std::string> category_notes(const std::map<std::string, bool>& categ
 
 }  // namespace
 
-std::string probe_not_run_reason(const PersonaOverlay& o) {
-  if (is_socks5_proxy(o.proxy_server)) return std::string();
-  if (o.proxy_server.empty()) return "no proxy is named: there is nothing to probe";
-  return "the check can probe only a socks5:// proxy, and this one is not";
-}
-
 CheckExit check_exit(bool probe_failed, bool mismatch, bool problem) {
   if (probe_failed) return CheckExit::probe_failed;
   if (mismatch) return CheckExit::mismatch;

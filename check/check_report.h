@@ -22,28 +22,12 @@
 
 namespace vantrel {
 
-// The result of --probe: whether it ran, and what the launcher's own discovery
-// found or why it failed.
-struct ProbeReport : EgressProbe {
-  bool ran = false;
-  std::string not_run_reason;
-  bool failed() const { return ran && last.error_code != ErrorCode::none; }
-  // The last probe's message, and the system's word when a Windows call failed.
-  std::string message() const { return last.message + (last.windows_error.empty() ? "" : ": " + last.windows_error); }
-  bool succeeded() const { return ran && last.error_code == ErrorCode::none; }
-};
-
 // What the check looks at for one start.
 struct CheckInputs {
   LaunchPlan plan;  // made with PlanUse::check
   RemovalPreview preview;
-  std::optional<ProbeReport> probe;  // none without --probe
+  std::optional<EgressProbe> probe;  // none without --probe
 };
-
-// Why --probe asks nothing of this overlay's proxy, or empty when it does
-// (a "socks5://" proxy, whether or not the start needs discovery: the values
-// the overlay fixes are compared with the egress).
-std::string probe_not_run_reason(const PersonaOverlay& overlay);
 
 // The check's exit codes, for one profile and for a store alike.
 enum class CheckExit { reported = 0, usage = 2, probe_failed = 3, mismatch = 4, problem = 5 };

@@ -12,20 +12,6 @@ namespace vantrel {
 
 namespace {
 
-// The primary language of a tag or of an Accept-Language list's first entry:
-// "de" for "de-DE" and for "de-DE,de;q=0.9".
-std::string primary_language(const std::string& value) {
-  return ascii_lower(value.substr(0, value.find_first_of("-_,; ")));
-}
-
-// A coordinate written as discovery accepts one from the endpoint (a plain
-// decimal number within `limit`); false for anything else.
-bool read_number(const std::string& text, double limit, double& out) {
-  if (!is_coordinate(text, limit)) return false;
-  out = std::strtod(text.c_str(), nullptr);
-  return true;
-}
-
 // The value as written where the launcher read the key (a string decoded);
 // false when the key is not named.
 bool fixed_value(const SettingRead& r, std::string& value, bool* is_string = nullptr) {
@@ -56,9 +42,9 @@ Comparison compare_position(const std::vector<SettingRead>& readings, const Prob
   double lng = 0;
   double egress_lat = 0;
   double egress_lng = 0;
-  if (!read_number(lat_text, 90, lat) || !read_number(lng_text, 180, lng)) {
+  if (!read_coordinate(lat_text, 90, lat) || !read_coordinate(lng_text, 180, lng)) {
     c.message = "not a position the check can read (a latitude and a longitude in degrees): not compared";
-  } else if (!read_number(egress.geo_lat, 90, egress_lat) || !read_number(egress.geo_lng, 180, egress_lng)) {
+  } else if (!read_coordinate(egress.geo_lat, 90, egress_lat) || !read_coordinate(egress.geo_lng, 180, egress_lng)) {
     c.message = "the endpoint gave no coordinates: not compared";
   } else {
     c.distance_km = great_circle_km(lat, lng, egress_lat, egress_lng);
@@ -79,15 +65,6 @@ const char* verdict_text(Verdict verdict) {
     case Verdict::mismatch: return "mismatch";
   }
   return "";
-}
-
-double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
-  const double radians = 3.14159265358979323846 / 180.0;
-  const double dlat = (lat2 - lat1) * radians;
-  const double dlng = (lng2 - lng1) * radians;
-  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
-                   std::cos(lat1 * radians) * std::cos(lat2 * radians) * std::sin(dlng / 2) * std::sin(dlng / 2);
-  return 2 * 6371.0088 * std::asin(std::sqrt(std::fmin(1.0, h)));
 }
 
 std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const ProbeResult& egress) {

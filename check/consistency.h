@@ -34,10 +34,6 @@ inline constexpr double MISMATCH_DISTANCE_KM = 1000.0;
 // geo_lng). Values that cannot be compared give a note, never a guess.
 std::vector<Comparison> compare_with_egress(const std::vector<SettingRead>& readings, const ProbeResult& egress);
 
-// Great-circle distance in km between two positions in degrees (mean Earth
-// radius 6371.0088 km).
-double great_circle_km(double lat1, double lng1, double lat2, double lng2);
-
 // "agrees", "note" or "mismatch".
 const char* verdict_text(Verdict verdict);
 

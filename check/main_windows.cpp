@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/argument_quote.h"
+#include "base/in_order.h"
 #include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "check/check_command_line.h"
@@ -26,35 +27,15 @@
 namespace {
 
 using namespace vantrel;
-
-// UTF-8 to a file or pipe as it is; to a console as UTF-16, which shows
-// every character whatever the console's code page.
-void print(DWORD which, const std::string& utf8) {
-  HANDLE out = ::GetStdHandle(which);
-  DWORD mode = 0;
-  DWORD written = 0;
-  if (::GetConsoleMode(out, &mode)) {
-    const std::wstring wide = utf8_to_wide(utf8);
-    ::WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-  } else {
-    ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-  }
-}
+using platform::Stream;
 
 // The report of one start with these arguments.
 CheckReport check_start(const LauncherArguments& args, const ProfileChoice& profile, const CheckCommandLine& command) {
   CheckInputs in;
   in.plan = plan_launch(args, profile, platform::own_folder(), PlanUse::check);
   in.preview = preview_removals(in.plan.profile.folder, in.plan.removals);
-  if (command.probe) {
-    // The launcher's own discovery, without its window, pauses and records.
-    ProbeReport& probe = in.probe.emplace();
-    probe.not_run_reason = probe_not_run_reason(in.plan.overlay);
-    probe.ran = probe.not_run_reason.empty();
-    if (probe.ran) {
-      static_cast<EgressProbe&>(probe) = probe_egress(in.plan.overlay, default_endpoints(), system_worker_hooks().probe);
-    }
-  }
+  // The launcher's own discovery, without its window, pauses and records.
+  if (command.probe) in.probe = probe_egress(in.plan.overlay, default_endpoints(), system_worker_hooks().probe);
   return make_check_report(std::move(in), command.strict);
 }
 
@@ -64,7 +45,7 @@ int check_store(const CheckCommandLine& command) {
   const std::vector<StoreProfile> profiles = store_profiles(platform::file_path(command.profiles));
   if (profiles.empty()) {
     const bool folder = platform::entry_kind(platform::file_path(command.profiles)) == platform::EntryKind::folder;
-    print(STD_ERROR_HANDLE, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
+    platform::print(Stream::error, visible_text("vantrel-check: --profiles " + wide_to_utf8(command.profiles) +
                                          (folder ? ": holds no profile (no subfolder with a command-line.json, a Local State "
                                                           "or a Default folder)"
                                                  : ": no such folder")) + "\n");
@@ -88,8 +69,8 @@ int check_store(const CheckCommandLine& command) {
         r.problems = report.problems.size();
         return command.json ? check_report_json(report) : check_store_block_text(r.name, report);
       },
-      [](const std::string& report) { print(STD_OUTPUT_HANDLE, report); });
-  if (!command.json) print(STD_OUTPUT_HANDLE, "\n" + visible_text(store_summary_text(results)) + "\n");
+      [](const std::string& report) { platform::print(Stream::output, report); });
+  if (!command.json) platform::print(Stream::output, "\n" + visible_text(store_summary_text(results)) + "\n");
   return store_exit_code(results, command.strict);
 }
 
@@ -100,15 +81,15 @@ int wmain() {
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   const CheckCommandLine command = parse_check_command_line(::GetCommandLineW());
   if (!command.usage_error.empty()) {
-    print(STD_ERROR_HANDLE, visible_text(command.usage_error) + "\n" + check_usage());
+    platform::print(Stream::error, visible_text(command.usage_error) + "\n" + check_usage());
     return static_cast<int>(CheckExit::usage);
   }
   if (command.help) {
-    print(STD_OUTPUT_HANDLE, check_usage());
+    platform::print(Stream::output, check_usage());
     return 0;
   }
   if (!command.profiles.empty()) return check_store(command);
   const CheckReport report = check_start(command.launcher, choose_profile(command.launcher), command);
-  print(STD_OUTPUT_HANDLE, command.json ? check_report_json(report) : check_report_text(report));
+  platform::print(Stream::output, command.json ? check_report_json(report) : check_report_text(report));
   return static_cast<int>(report.exit);
 }

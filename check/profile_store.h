@@ -23,12 +23,6 @@ struct StoreProfile {
 // wrote cannot send the check elsewhere.
 std::vector<StoreProfile> store_profiles(const platform::FilePath& store);
 
-// Runs make(0) ... make(count - 1) on at most `parallel` threads and hands
-// each result to `emit` on the calling thread, in index order, as soon as it
-// and all before it are done. Returns when all are emitted.
-void run_in_order(std::size_t count, unsigned parallel, const std::function<std::string(std::size_t)>& make,
-                  const std::function<void(const std::string&)>& emit);
-
 // What the summary of a store needs to know of one profile.
 struct StoreResult {
   std::string name;  // the folder's name

@@ -80,7 +80,7 @@ std::string check_report_json(const CheckReport& r) {
   }
   j.close();
   if (in.probe) {
-    const ProbeReport& p = *in.probe;
+    const EgressProbe& p = *in.probe;
     j.key("probe").open_object().key("ran").boolean(p.ran);
     if (!p.ran) {
       j.key("reason").string(p.not_run_reason);

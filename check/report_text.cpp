@@ -121,7 +121,7 @@ std::string check_report_text(const CheckReport& r) {
   }
   for (const std::wstring& p : in.preview.kept_links) line("  kept, a link: {}", {utf8(p)});
   if (in.probe) {
-    const ProbeReport& p = *in.probe;
+    const EgressProbe& p = *in.probe;
     line("");
     if (!p.ran) {
       line("Probe: not run: {}", {p.not_run_reason});

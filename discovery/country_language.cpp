@@ -1,5 +1,7 @@
 #include "discovery/country_language.h"
 
+#include "base/shown_text.h"
+
 namespace vantrel {
 
 namespace {
@@ -63,6 +65,10 @@ LanguagePair longest_country_language() {
     }
   }
   return longest;
+}
+
+std::string primary_language(const std::string& value) {
+  return ascii_lower(value.substr(0, value.find_first_of("-_,; ")));
 }
 
 }  // namespace vantrel

@@ -25,4 +25,8 @@ LanguagePair lookup_country_language(const std::string& country_code);
 // lookup_country_language can give (each the longest of its own column).
 LanguagePair longest_country_language();
 
+// The primary language of a tag or of an Accept-Language list's first entry,
+// in lower case: "de" for "de-DE" and for "de-DE,de;q=0.9".
+std::string primary_language(const std::string& value);
+
 }  // namespace vantrel

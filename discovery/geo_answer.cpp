@@ -1,5 +1,6 @@
 #include "discovery/geo_answer.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "base/json_extract.h"
@@ -132,6 +133,21 @@ std::string extract_egress_ip(const std::string& output, ProbeResult& result) {
   if (!is_coordinate(result.geo_lat, 90)) result.geo_lat.clear();
   if (!is_coordinate(result.geo_lng, 180)) result.geo_lng.clear();
   return ip;
+}
+
+double great_circle_km(double lat1, double lng1, double lat2, double lng2) {
+  const double radians = 3.14159265358979323846 / 180.0;
+  const double dlat = (lat2 - lat1) * radians;
+  const double dlng = (lng2 - lng1) * radians;
+  const double h = std::sin(dlat / 2) * std::sin(dlat / 2) +
+                   std::cos(lat1 * radians) * std::cos(lat2 * radians) * std::sin(dlng / 2) * std::sin(dlng / 2);
+  return 2 * 6371.0088 * std::asin(std::sqrt(std::fmin(1.0, h)));
+}
+
+bool read_coordinate(const std::string& text, double limit, double& out) {
+  if (!is_coordinate(text, limit)) return false;
+  out = std::strtod(text.c_str(), nullptr);
+  return true;
 }
 
 }  // namespace vantrel

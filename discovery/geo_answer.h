@@ -34,4 +34,12 @@ bool is_ipv6_address(const std::string& text);
 bool is_time_zone_name(const std::string& text);
 bool is_coordinate(const std::string& text, double limit);
 
+// A coordinate as discovery accepts one from the endpoint (is_coordinate),
+// as a number; false for anything else.
+bool read_coordinate(const std::string& text, double limit, double& out);
+
+// Great-circle distance in km between two positions in degrees (mean Earth
+// radius 6371.0088 km).
+double great_circle_km(double lat1, double lng1, double lat2, double lng2);
+
 }  // namespace vantrel

@@ -91,6 +91,12 @@ void run_discovery(const DiscoveryContext& context) {
 EgressProbe probe_egress(const PersonaOverlay& overlay, const Endpoints& endpoints,
                          const std::function<ProbeResult(const std::string&, const std::string&)>& probe) {
   EgressProbe asked;
+  if (!is_socks5_proxy(overlay.proxy_server)) {
+    asked.not_run_reason = overlay.proxy_server.empty() ? "no proxy is named: there is nothing to probe"
+                                                        : "the check can probe only a socks5:// proxy, and this one is not";
+    return asked;
+  }
+  asked.ran = true;
   WorkerHooks hooks;
   hooks.probe = [&asked, &probe](const std::string& proxy, const std::string& url) {
     asked.last = probe(proxy, url);

@@ -80,11 +80,19 @@ void derive_overrides(const PersonaOverlay& overlay, const ProbeResult& result, 
 // verdict, overrides, reports. Writes the outcome's values and `blocked`.
 void run_discovery(const DiscoveryContext& context);
 
-// What discovery found when it was only asked (vantrel-check's --probe).
+// What discovery found when it was only asked (vantrel-check's --probe):
+// whether it ran (only a "socks5://" proxy can be asked, whether or not the
+// start needs discovery) or why not, and what it found or why it failed.
 struct EgressProbe {
+  bool ran = false;
+  std::string not_run_reason;
   ProbeResult last;      // the last probe's result (error code and message on failure)
   std::string last_url;  // the endpoint it asked
   std::shared_ptr<const DiscoveryOutcome> outcome;  // what was derived
+  bool failed() const { return ran && last.error_code != ErrorCode::none; }
+  bool succeeded() const { return ran && last.error_code == ErrorCode::none; }
+  // The last probe's message, and the system's word when a Windows call failed.
+  std::string message() const { return last.message + (last.windows_error.empty() ? "" : ": " + last.windows_error); }
 };
 
 // The worker's discovery for `overlay`, asking through `probe`, and nothing

@@ -79,21 +79,23 @@ bool holds_unicode_escape(const std::string& s) {
   return false;
 }
 
-// Why the object's reader passed over `stretch` (see extract_bool_object).
-NotRead not_read(const std::string& stretch) {
-  if (stretch[0] == '}') return {stretch, "after a nested object's \"}\" the launcher reads no more of the object"};
-  std::string name;
-  std::string raw;
-  bool first = true;
-  for_each_member("{" + stretch + "}", [&](const std::string& key, const std::string& value) {
-    if (first) name = key, raw = value;
-    first = false;
-  });
-  if (first) return {stretch, "not a member the launcher can read"};
-  if (raw == "true" || raw == "false") {
-    return {stretch, quoted(name) + " is not read: a category name is letters, digits and \"_\" only"};
+// What the object's reader passed over in `stretch` (see
+// extract_bool_object), member by member, and why.
+void add_not_read(const std::string& stretch, std::vector<NotRead>& out) {
+  if (stretch[0] == '}') {
+    out.push_back({stretch, "after a nested object's \"}\" the launcher reads no more of the object"});
+    return;
   }
-  return {stretch, quoted(name) + " is set to " + raw + ", not true or false: the launcher ignores it"};
+  const std::size_t before = out.size();
+  for_each_member("{" + stretch + "}", [&out](const std::string& name, const std::string& raw) {
+    const std::string written = quoted(name) + ": " + raw;
+    if (raw == "true" || raw == "false") {
+      out.push_back({written, quoted(name) + " is not read: a category name is letters, digits and \"_\" only"});
+    } else {
+      out.push_back({written, quoted(name) + " is set to " + raw + ", not true or false: the launcher ignores it"});
+    }
+  });
+  if (out.size() == before) out.push_back({stretch, "not a member the launcher can read"});
 }
 
 // Reads one row's key from the text into its field, and says where and why.
@@ -153,7 +155,7 @@ SettingRead read_setting(const OverlaySetting& s, const std::string& text, Perso
       v.kind = SettingValue::Kind::categories;
       std::vector<std::string> passed_over;
       v.categories = o.granular_storage_reset = extract_bool_object(text, s.key, &at, record ? &passed_over : nullptr);
-      for (const std::string& stretch : passed_over) r.not_read.push_back(not_read(stretch));
+      for (const std::string& stretch : passed_over) add_not_read(stretch, r.not_read);
       break;
     }
   }

@@ -178,6 +178,12 @@ std::string windows_error_text(unsigned long code, const std::wstring& insert = 
 // The same from the system's text as it came: the portable part, testable.
 std::string describe_windows_error(unsigned long code, std::wstring system_text, const std::wstring& insert);
 
+// Writes UTF-8 text to the standard output or error: to a console as UTF-16,
+// which shows every character whatever the console's code page; to a file or
+// pipe as it is.
+enum class Stream { output, error };
+void print(Stream stream, const std::string& utf8);
+
 // The folder of the running program (without a trailing separator).
 std::wstring own_folder();
 

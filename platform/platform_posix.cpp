@@ -123,6 +123,10 @@ std::string utc_timestamp() {
                               static_cast<unsigned>(t.tm_min), static_cast<unsigned>(t.tm_sec));
 }
 
+void print(Stream stream, const std::string& utf8) {
+  std::fwrite(utf8.data(), 1, utf8.size(), stream == Stream::output ? stdout : stderr);
+}
+
 std::wstring own_folder() {
   std::error_code ec;
   return utf8_to_wide(std::filesystem::read_symlink("/proc/self/exe", ec).parent_path().string());

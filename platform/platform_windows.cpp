@@ -6,6 +6,7 @@
 
 #include "base/json_text.h"
 #include "base/scoped_handle.h"
+#include "base/text_encoding.h"
 #include "platform/platform.h"
 
 namespace vantrel::platform {
@@ -215,6 +216,18 @@ std::string utc_timestamp() {
   SYSTEMTIME t{};
   ::GetSystemTime(&t);
   return format_utc_timestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+void print(Stream stream, const std::string& utf8) {
+  const HANDLE out = ::GetStdHandle(stream == Stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD mode = 0;
+  DWORD written = 0;
+  if (::GetConsoleMode(out, &mode)) {
+    const std::wstring wide = utf8_to_wide(utf8);
+    ::WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+  } else {
+    ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  }
 }
 
 std::wstring own_folder() {

@@ -6,7 +6,7 @@ import os
 import random
 import unittest
 
-from sandbox import PROFILE_TREE, LocalAppData, Sandbox, make_tree
+from sandbox import PROFILE_TREE, LocalAppData, Sandbox, hold_open, make_tree
 from wine import win_path, wine
 
 
@@ -74,10 +74,14 @@ def random_overlay(rng):
             ('device-memory', ['4', 'null']), ('speech-voices', ['""']), ('hardware-concurrency', ['1']),
             ('webgl-profile', ['"nv"', '"NV"']),
             ('granular-storage-reset', ['{"all":true}', '{"cookies":true,"Cookies":true}', '{"cache_storage":true}',
-                                        '{"service_workers":true,"shader_cache":true,"websql":false}']),
+                                        '{"service_workers":true,"shader_cache":true,"websql":false}',
+                                        '{"x":{"y":1},"cookies":true}', '{"a-b":true,"cookies":true,"indexeddb":"true"}',
+                                        '{"cookies":true,"cookies":false,"websql":true}']),
             ('auto-timezone', ['true']), ('proxy-server', ['"http://h:1"'])):
         if rng.random() < 0.5:
             members.append('"%s":%s' % (key, rng.choice(values)))
+    if members and rng.random() < 0.3:  # a key named twice: the first that reads counts
+        members.append(rng.choice(members).replace('true', 'false'))
     rng.shuffle(members)
     return '{' + ','.join(members) + '}'
 
@@ -95,11 +99,16 @@ class SameAsTheLauncher(unittest.TestCase):
                 make_tree(s.profile, rng.sample(PROFILE_TREE, len(PROFILE_TREE) // 2))
                 s.write_overlay(overlay)
                 args = [s.profile_arg, '--no-first-run'] + (['a "b"'] if round_ % 2 else [])
+                unreadable = round_ % 6 == 5  # held by another program past the wait: nothing is begun
+                if unreadable:
+                    hold_open(self, os.path.join(s.profile, 'command-line.json'), 60000)
                 before = s.files()
                 report = s.check_report(args)[0]
                 self.assertEqual(s.files(), before)  # the check changed nothing
-                self.assertEqual(s.run_launcher(args), 0)
-                self.assertEqual(report['engine_command_line'], s.received()['command_line'])
+                self.assertEqual(s.run_launcher(args), 1 if unreadable else 0)
+                self.assertEqual('overlay_unreadable' in [p['code'] for p in report['problems']], unreadable)
+                if not unreadable:
+                    self.assertEqual(report['engine_command_line'], s.received()['command_line'])
                 gone = before - s.files()
                 top = {p for p in gone if os.path.dirname(p) not in gone}
                 self.assertEqual({win_path(os.path.join(s.root, p)) for p in top}, set(report['would_delete']))

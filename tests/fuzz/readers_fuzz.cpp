@@ -48,7 +48,7 @@ void overlay(const std::string& text) {
   CheckInputs in;
   in.plan = plan;
   // As after a successful probe, so that every fixed value is compared with an egress.
-  ProbeReport probed;
+  EgressProbe probed;
   probed.ran = true;
   probed.last = {"203.0.113.7", 0, 1, ErrorCode::none, "", "FR", "Europe/Paris", "48.8566", "2.3522"};
   probed.outcome = std::make_shared<DiscoveryOutcome>();

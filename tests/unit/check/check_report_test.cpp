@@ -9,10 +9,12 @@
 #include <tuple>
 
 #include "base/argument_quote.h"
+#include "base/in_order.h"
 #include "check/check_command_line.h"
 #include "check/profile_store.h"
 #include "check/report_json.h"
 #include "check/report_text.h"
+#include "discovery/geo_answer.h"
 #include "base/text_encoding.h"
 #include "support/temp_dir.h"
 
@@ -42,6 +44,13 @@ TEST(CheckReport, NamesEachReading) {
   const std::pair<const char*, std::vector<std::string>> cases[] = {  // (overlay, pieces of the report)
       {R"({"auto-lang":"yes"})", {R"("auto-lang":{"value":false,)", R"(\"yes\" reads false)"}},
       {R"({"granular-storage-reset":{"Cookies":true}})", {R"(did you mean \"cookies\")"}},
+      // What the object's reader passes over, as the launcher read it: a nested object's "}" ends the object;
+      // a name of other characters; a value not true or false.
+      {R"({"granular-storage-reset":{"x":{"y":1},"cookies":true}})",
+       {R"("value":{})", R"(not read: },\"cookies\":true: after a nested object)", "storage_category_ignored"}},
+      {R"({"granular-storage-reset":{"a-b":true,"cookies":"true","shader_cache":true}})",
+       {R"("value":{"shader_cache":true})", R"(\"a-b\" is not read: a category name is letters)",
+        R"(\"cookies\" is set to \"true\", not true or false)"}},
       {R"({"x":{"lang":"de"}})", {R"("lang":{"value":true,"found":"\"lang\": \"de\"","nested":true,)"
                                   R"("notes":["found inside another object: it counts all the same"]})"}},
       {R"({"auto-timezone":true,"auto-timezone":false})", {R"("auto-timezone":{"value":true,)", "named 2 times"}},
@@ -90,7 +99,7 @@ TEST(CheckReport, HidesEveryPassword) {
   for (const std::string& overlay : overlays) {
     CheckInputs in = inputs_for(overlay, L" --x=socks5://a:secret@b --jsn=socks5://a:secret@b");
     for (const bool succeeded : {true, false}) {
-      ProbeReport probe;
+      EgressProbe probe;
       probe.ran = true;
       probe.last = egress;
       if (!succeeded) {
@@ -116,19 +125,19 @@ TEST(CheckReport, HidesEveryPassword) {
 
 // A store's block per profile: the start, the probe's verdict, what disagrees.
 TEST(CheckReport, StoreBlock) {
-  ProbeReport paris;
+  EgressProbe paris;
   paris.ran = true;
   paris.last.ip = "203.0.113.7";
   paris.last.country_code = "FR";
   paris.last.timezone = "Europe/Paris";
   paris.outcome = std::make_shared<DiscoveryOutcome>();
-  ProbeReport timeout = paris;
+  EgressProbe timeout = paris;
   timeout.last.error_code = ErrorCode::proxy_timeout;
-  ProbeReport not_run;
+  EgressProbe not_run;
   not_run.not_run_reason = "why";
   const std::string nyc = R"({"proxy-server":"socks5://h:1","auto-geo":true,"timezone-override":"America/New_York",)"
                           R"("lang":"fr","accept-language":"de","geo-lat":1})";
-  const std::tuple<std::string, const ProbeReport*, std::string> cases[] = {
+  const std::tuple<std::string, const EgressProbe*, std::string> cases[] = {
       {nyc, &paris,
        "p: discovery start, egress 203.0.113.7 (FR): 1 mismatch\n"
        "  note geo-lat: only geo-lat is named: no position to compare\n"
