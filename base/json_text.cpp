@@ -100,9 +100,14 @@ std::string JsonWriter::finish() {
 }
 
 std::string format_utc_timestamp(unsigned year, unsigned month, unsigned day, unsigned hour,
-                                 unsigned minute, unsigned second) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%04u-%02u-%02uT%02u:%02u:%02uZ", year, month, day, hour, minute, second);
+                                 unsigned minute, unsigned second, int millisecond) {
+  char buf[40];
+  if (millisecond < 0) {
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02uT%02u:%02u:%02uZ", year, month, day, hour, minute, second);
+  } else {
+    std::snprintf(buf, sizeof buf, "%04u-%02u-%02uT%02u:%02u:%02u.%03dZ", year, month, day, hour, minute, second,
+                  millisecond);
+  }
   return buf;
 }
 

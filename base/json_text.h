@@ -49,8 +49,9 @@ class JsonWriter {
   bool first_ = true;    // nothing written yet in the innermost one
 };
 
-// "YYYY-MM-DDTHH:MM:SSZ" for the given UTC fields.
+// "YYYY-MM-DDTHH:MM:SSZ" for the given UTC fields; with `millisecond`
+// (0 to 999) "YYYY-MM-DDTHH:MM:SS.mmmZ".
 std::string format_utc_timestamp(unsigned year, unsigned month, unsigned day, unsigned hour,
-                                 unsigned minute, unsigned second);
+                                 unsigned minute, unsigned second, int millisecond = -1);
 
 }  // namespace vantrel

@@ -79,6 +79,7 @@ int check_store(const CheckCommandLine& command) {
 int wmain() {
   // DLLs only from System32, as in vantrel.exe (launcher/main_windows.cpp).
   ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ::SetErrorMode(SEM_FAILCRITICALERRORS);  // as in vantrel.exe: no box for a drive without media
   const CheckCommandLine command = parse_check_command_line(::GetCommandLineW());
   if (!command.usage_error.empty()) {
     platform::print(Stream::error, visible_text(command.usage_error) + "\n" + check_usage());

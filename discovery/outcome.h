@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "records/error_code.h"
+
 namespace vantrel {
 
 // Written by the discovery worker and read by the main thread only after the
@@ -19,6 +21,10 @@ struct DiscoveryOutcome {
   std::string provider;      // label of the endpoint asked last
   std::uint64_t elapsed_ms = 0;  // summed over the probes run
   std::int32_t curl_exit_code = -1;  // the last probe's; -1 when curl did not run or crashed
+  // Why discovery failed (the error record's code), blocked or not; none
+  // when it succeeded. A successful answer that lacks a value the overlay
+  // asks for (a time zone, coordinates) is a failure too.
+  ErrorCode error = ErrorCode::none;
 
   // The derived values (UTF-8), each named after the Engine switch it fills;
   // set only on success and only for what launcher_adds() (the overlay asks

@@ -18,13 +18,30 @@ void derive_overrides(const PersonaOverlay& o, const ProbeResult& r, DiscoveryOu
     derive(Added::geo_lat, out.geo_lat, r.geo_lat);
     derive(Added::geo_lng, out.geo_lng, r.geo_lng);
   }
-  if (!r.country_code.empty()) {
-    const LanguagePair pair = lookup_country_language(r.country_code);
-    derive(Added::lang, out.lang, pair.language_tag);
-    derive(Added::accept_language, out.accept_language, pair.accept_language);
-  }
+  // An answer without a country gets the table's default, as an unlisted
+  // country does: otherwise the Engine would speak the host's own language.
+  const LanguagePair pair = lookup_country_language(r.country_code);
+  derive(Added::lang, out.lang, pair.language_tag);
+  derive(Added::accept_language, out.accept_language, pair.accept_language);
   derive(Added::timezone_override, out.timezone_override, r.timezone);
 }
+
+namespace {
+
+// What a successful answer lacks of the values the overlay asks discovery
+// for and does not give itself, in words; empty when nothing. A missing
+// country is no such value: the table's default language tells nothing of
+// the host.
+std::string missing_values(const PersonaOverlay& o, const ProbeResult& r) {
+  std::string missing;
+  if (launcher_adds(o, Added::timezone_override) && r.timezone.empty()) missing = "time zone";
+  if ((launcher_adds(o, Added::geo_lat) || launcher_adds(o, Added::geo_lng)) && (r.geo_lat.empty() || r.geo_lng.empty())) {
+    missing += (missing.empty() ? "" : " and no usable ") + std::string("coordinates");
+  }
+  return missing;
+}
+
+}  // namespace
 
 void run_discovery(const DiscoveryContext& context) {
   const PersonaOverlay& o = context.overlay;
@@ -55,7 +72,17 @@ void run_discovery(const DiscoveryContext& context) {
     if (hooks.cancelled()) return;
   }
 
+  // An answer without a value the persona needs is a failed discovery: the
+  // Engine must not go online with the host's own time zone or position
+  // while the record says "ok".
+  const std::string missing = result.error_code == ErrorCode::none ? missing_values(o, result) : std::string();
+  if (!missing.empty()) {
+    result.error_code = ErrorCode::discovery_http_error;
+    result.message = "the answer gave no usable " + missing;
+  }
+
   outcome.ip = result.ip;
+  outcome.error = result.error_code;
   outcome.country_code = result.country_code;
   outcome.provider = last_url == endpoints.fallback_url() ? endpoints.fallback_host : PRIMARY_PROVIDER;
   outcome.timezone = result.timezone;
@@ -76,6 +103,8 @@ void run_discovery(const DiscoveryContext& context) {
     }
     if (o.on_proxy_fail == OnProxyFail::block) outcome.blocked.exchange(true);
     hooks.report({Kind::failed, "", result.error_code, outcome.blocked.load()});
+    // Falling back, the Engine still gets every value the answer did give.
+    if (!outcome.blocked.load() && !missing.empty()) derive_overrides(o, result, outcome);
   } else {
     derive_overrides(o, result, outcome);
     hooks.report({Kind::found, result.ip});

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/scoped_handle.h"
+#include "base/text_encoding.h"
 #include "discovery/curl_probe.h"
 #include "discovery/worker_thread.h"
 #include "launcher/engine_command_line.h"
@@ -19,6 +20,7 @@
 #include "launcher/launcher_arguments.h"
 #include "platform/atomic_write.h"
 #include "platform/platform.h"
+#include "platform/profile_lock.h"
 #include "records/endings.h"
 #include "records/records.h"
 #include "ui/progress_window.h"
@@ -29,25 +31,40 @@ namespace vantrel {
 namespace {
 
 // How a run ends: the caller's outcome file (written, when asked for, on
-// every way a run ends, before any box), then the box the table asks for.
+// every way a run ends, with what a box would say), then the box the table
+// asks for, unless nobody waits for one (show_box).
 struct Ender {
   std::wstring outcome_path;  // the --vantrel-outcome-file= argument, or empty: nothing is written
   ULONGLONG began = ::GetTickCount64();
   RunEnding ending;
+  platform::ProfileStartLock lock;  // let go as the run ends, before any box
+
+  Ender() {
+    ending.launcher_pid = platform::own_process_id();
+    ending.launcher_started = platform::own_process_started();
+  }
 
   // Ends the run as `e`; `box_text` is the box's text when the table shows one.
   int end(Ending e, const std::wstring& box_text = std::wstring()) {
     const EndingRow& row = ending_row(e);
-    if (!outcome_path.empty()) {
-      ending.outcome = e;
-      ending.exit_code = row.exit_code;
-      ending.run_ms = ::GetTickCount64() - began;
-      platform::write_file_atomic(platform::file_path(outcome_path), build_outcome_json(ending, VANTREL_VERSION_TEXT));
+    ending.outcome = e;
+    ending.exit_code = row.exit_code;
+    ending.run_ms = ::GetTickCount64() - began;
+    if (row.box) ending.box_text = wide_to_utf8(box_text);
+    const bool written = !outcome_path.empty() && platform::write_file_atomic(platform::file_path(outcome_path),
+                                                                             build_outcome_json(ending, VANTREL_VERSION_TEXT));
+    lock.release();
+    if (row.box && show_box(!outcome_path.empty(), written, platform::visible_window_station())) {
+      ::MessageBoxW(nullptr, box_text.c_str(), L"Vantrel", MB_ICONERROR);
     }
-    if (row.box) ::MessageBoxW(nullptr, box_text.c_str(), L"Vantrel", MB_ICONERROR);
     return row.exit_code;
   }
 };
+
+// How long a start waits for another start of the same profile (a
+// discovery takes about 28 seconds at the most) before it goes on without
+// cleaning.
+constexpr std::chrono::seconds PROFILE_START_WAIT{30};
 
 DiscoveredValues discovered_values(const DiscoveryOutcome& o) {
   return {o.ip, o.timezone, o.country_code, o.geo_lat, o.geo_lng, o.lang, o.accept_language, o.provider};
@@ -70,10 +87,15 @@ struct Run {
   }
 
   void clean_profile() {
+    // Another start of the profile created an Engine that is still starting
+    // (its lockfile not yet taken), or still runs past the wait: what the
+    // new browser writes must not be deleted under it.
+    const bool starting = !plan.removals.empty() && (told.lock.waited_out() || told.lock.engine_starting());
     told.ending.cleaning = plan.profile_in_use && plan.cleaning_asked ? Cleaning::skipped_profile_in_use
                            : plan.removals.empty()                    ? Cleaning::not_asked
+                           : starting                                 ? Cleaning::skipped_profile_starting
                                                                       : Cleaning::done;
-    remove_planned(plan.profile.folder, plan.removals);
+    if (!starting) remove_planned(plan.profile.folder, plan.removals);
   }
 
   // Starts the Engine; when the system refuses, says so instead of reporting
@@ -81,7 +103,10 @@ struct Run {
   int start(SwitchForm form, const DiscoveryOutcome& outcome) {
     unsigned long error = 0;
     unsigned long pid = 0;
-    if (!launch_engine(plan.engine_path, engine_command_line(plan, form, outcome), &error, &pid)) {
+    const auto created = [this](void* process) { told.lock.engine_created(process); };
+    if (!launch_engine(plan.engine_path, engine_command_line(plan, form, outcome), &error, &pid, created)) {
+      told.ending.system_error = static_cast<std::int64_t>(error);
+      told.ending.system_text = platform::windows_error_text(error, plan.engine_path);
       return told.end(Ending::engine_refused, ending_text(Ending::engine_refused, plan, error));
     }
     told.ending.engine_pid = pid;
@@ -120,8 +145,17 @@ int run(HINSTANCE instance, const LauncherArguments& args, Ender& told) {
   // fact that ends the run before anything is begun (a missing Engine: no
   // overlay is read; an ambiguous profile: nothing is; a command line too
   // long, counted with every value discovery may add: nothing is cleaned).
-  Run run{told, plan_launch(args, choose_profile(args), platform::own_folder())};
+  // One start of a profile at a time: taken before the in-use check.
+  const ProfileChoice profile = choose_profile(args);
+  if (!profile.folder.empty()) {
+    told.lock = platform::ProfileStartLock(platform::folder_identity(profile.folder), PROFILE_START_WAIT);
+  }
+  Run run{told, plan_launch(args, profile, platform::own_folder())};
   if (const std::optional<Ending> ending = not_begun(run.plan)) {
+    if (*ending == Ending::command_line_too_long) {
+      told.ending.command_line_length = run.plan.longest_command_line;
+      told.ending.command_line_limit = ENGINE_COMMAND_LINE_LIMIT;
+    }
     return told.end(*ending, ending_text(*ending, run.plan));
   }
 
@@ -167,6 +201,7 @@ int run(HINSTANCE instance, const LauncherArguments& args, Ender& told) {
   }  // the window's fonts and the worker's handle are released here
 
   told.ending.curl_exit_code = outcome->curl_exit_code;
+  told.ending.discovery_error = outcome->error;
   if (outcome->blocked.load()) {
     run.write_result(RunStatus::blocked, outcome->elapsed_ms, ErrorCode::proxy_blocked,
                      "see .orlisk-launcher-error.json for details", *outcome);
@@ -186,6 +221,9 @@ int run_launcher(void* instance, const wchar_t* command_line) {
     // a file named after it is the Engine's to open, never ours to write.
     const LauncherArguments args = read_launcher_arguments(command_line != nullptr ? command_line : L"");
     told.outcome_path = switch_value(args.own, OUTCOME_FILE_SWITCH);
+    // Before anything else is decided: an earlier run's file must never read
+    // as this run's (if it cannot be removed, the run goes on).
+    if (!told.outcome_path.empty()) platform::remove_earlier_file(platform::file_path(told.outcome_path));
     return run(static_cast<HINSTANCE>(instance), args, told);
   } catch (const std::bad_alloc&) {
     // Memory ran out elsewhere (the window's listing of a huge overlay on a

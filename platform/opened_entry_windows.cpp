@@ -147,19 +147,24 @@ Opened prove(HANDLE handle, const std::wstring* expected_name, OpenedEntry& out)
   IO_STATUS_BLOCK io{};
   const NTSTATUS queried = nt_query_information_file()(handle, &io, buffer, sizeof buffer, FILE_ALL_INFORMATION_CLASS);
   if (queried < 0 && queried != BUFFER_OVERFLOW) return close(Opened::failed);
-  const DWORD attributes = all->attributes;
+  // A name longer than the buffer (a deep tree): the two asked for one by
+  // one, the attributes and tag first; nothing of an answer that did not fit
+  // is trusted (under Wine its attributes did not hold).
+  const bool long_name = queried == BUFFER_OVERFLOW ||
+                         all->name_length / sizeof(WCHAR) > (sizeof buffer - offsetof(FileAllInformation, name)) / sizeof(WCHAR);
+  DWORD attributes = all->attributes;
   DWORD tag = 0;
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  if (long_name || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     FILE_ATTRIBUTE_TAG_INFO info{};
     if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) return close(Opened::failed);
+    attributes = info.FileAttributes;
     tag = info.ReparseTag;
   }
   const EntryKind kind = entry_kind_for(attributes, tag);
   if (kind == EntryKind::link) return close(Opened::not_itself);
   std::wstring name;
-  const std::size_t room = (sizeof buffer - offsetof(FileAllInformation, name)) / sizeof(WCHAR);
-  if (queried == BUFFER_OVERFLOW || all->name_length / sizeof(WCHAR) > room) {
-    if (!own_name(handle, name)) return close(Opened::exhausted);  // a longer name, asked for alone
+  if (long_name) {
+    if (!own_name(handle, name)) return close(Opened::exhausted);
   } else {
     name.assign(all->name, all->name_length / sizeof(WCHAR));
   }

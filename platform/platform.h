@@ -178,6 +178,24 @@ std::string windows_error_text(unsigned long code, const std::wstring& insert = 
 // The same from the system's text as it came: the portable part, testable.
 std::string describe_windows_error(unsigned long code, std::wstring system_text, const std::wstring& insert);
 
+// Whether this process runs on a window station someone can see (WinSta0
+// of a logged-on user): a message box elsewhere waits for a click nobody
+// can give. True on Linux.
+bool visible_window_station();
+
+// This process's id, and its creation time in UTC as
+// "YYYY-MM-DDTHH:MM:SS.mmmZ" (empty when the system does not say): what
+// the caller got from CreateProcess, to tell its own run's outcome file.
+std::int64_t own_process_id();
+std::string own_process_started();
+
+// Removes a file this run is to write anew (the caller's outcome file), so
+// that an earlier run's cannot be read as this one's: a read-only one loses
+// that attribute first (the caller named it for the launcher to write), and
+// a brief hold is waited for as the records wait. False when it stays (or
+// there was none).
+bool remove_earlier_file(const FilePath& path);
+
 // Writes UTF-8 text to the standard output or error: to a console as UTF-16,
 // which shows every character whatever the console's code page; to a file or
 // pipe as it is.

@@ -123,6 +123,14 @@ std::string utc_timestamp() {
                               static_cast<unsigned>(t.tm_min), static_cast<unsigned>(t.tm_sec));
 }
 
+bool visible_window_station() { return true; }
+
+std::int64_t own_process_id() { return static_cast<std::int64_t>(::getpid()); }
+
+std::string own_process_started() { return std::string(); }
+
+bool remove_earlier_file(const FilePath& path) { return delete_file_waiting(path); }
+
 void print(Stream stream, const std::string& utf8) {
   std::fwrite(utf8.data(), 1, utf8.size(), stream == Stream::output ? stdout : stderr);
 }

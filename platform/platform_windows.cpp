@@ -218,6 +218,39 @@ std::string utc_timestamp() {
   return format_utc_timestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
 }
 
+bool visible_window_station() {
+  USEROBJECTFLAGS flags{};
+  const HWINSTA station = ::GetProcessWindowStation();
+  // A station the call cannot describe counts as visible: boxes stay as they were.
+  if (station == nullptr || !::GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr)) return true;
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+std::int64_t own_process_id() { return static_cast<std::int64_t>(::GetCurrentProcessId()); }
+
+std::string own_process_started() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  SYSTEMTIME t{};
+  if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user) ||
+      !::FileTimeToSystemTime(&created, &t)) {
+    return std::string();
+  }
+  return format_utc_timestamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+}
+
+bool remove_earlier_file(const FilePath& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.native().c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    ::SetFileAttributesW(path.native().c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  }
+  return delete_file_waiting(path);
+}
+
 void print(Stream stream, const std::string& utf8) {
   const HANDLE out = ::GetStdHandle(stream == Stream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
   DWORD mode = 0;

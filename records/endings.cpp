@@ -31,6 +31,10 @@ const ProblemRow& problem_row(ProblemCode code) {
   return problem_table().front();  // every code but none has a row
 }
 
+bool show_box(bool outcome_asked, bool outcome_written, bool visible_station) {
+  return visible_station && !(outcome_asked && outcome_written);
+}
+
 const char* severity_text(Severity severity) { return severity == Severity::error ? "error" : "warning"; }
 
 const std::vector<EndingRow>& ending_table() {

@@ -64,6 +64,13 @@ struct EndingRow {
   ProblemCode problem;  // what vantrel-check reports when it can foresee this ending, or none
 };
 
+// Whether a run's message box is shown: a caller that asked for the outcome
+// file reads what the box would say there (unless the file could not be
+// written), and on a window station nobody sees (a service, a task run
+// whether or not the user is logged on) no one could dismiss it: the box
+// would wait forever.
+bool show_box(bool outcome_asked, bool outcome_written, bool visible_station);
+
 // Every ending, in the order the outcome file's documentation lists them.
 const std::vector<EndingRow>& ending_table();
 const EndingRow& ending_row(Ending ending);

@@ -1,6 +1,7 @@
 #include "records/records.h"
 
 #include "base/json_text.h"
+#include "base/shown_text.h"
 #include "base/text_encoding.h"
 #include "platform/platform.h"
 
@@ -45,6 +46,7 @@ const char* cleaning_text(Cleaning cleaning) {
     case Cleaning::not_done: return "not_done";
     case Cleaning::done: return "done";
     case Cleaning::skipped_profile_in_use: return "skipped_profile_in_use";
+    case Cleaning::skipped_profile_starting: return "skipped_profile_starting";
     case Cleaning::not_asked: return "not_asked";
   }
   return "";
@@ -88,7 +90,24 @@ std::string build_outcome_json(const RunEnding& e, const std::string& program_ve
   j.key("curl_exit_code");
   e.curl_exit_code < 0 ? j.null() : j.number(e.curl_exit_code);
   j.key("cleaning").string(cleaning_text(e.cleaning)).key("program_version").string(program_version);
-  return j.key("run_ms").number(static_cast<long long>(e.run_ms)).finish();
+  j.key("run_ms").number(static_cast<long long>(e.run_ms)).key("launcher_pid");
+  e.launcher_pid < 0 ? j.null() : j.number(e.launcher_pid);
+  j.key("launcher_started").string_or_null(e.launcher_started);
+  const bool refused = e.system_error >= 0;
+  const bool too_long = e.command_line_length > 0;
+  const bool discovery = e.discovery_error != ErrorCode::none;
+  if (refused || too_long || discovery || !e.box_text.empty()) {
+    j.key("reason").open_object();
+    if (refused) j.key("system_error").number(e.system_error).key("system_text").string(e.system_text);
+    if (too_long) {
+      j.key("command_line_length").number(static_cast<long long>(e.command_line_length));
+      j.key("command_line_limit").number(static_cast<long long>(e.command_line_limit));
+    }
+    if (discovery) j.key("discovery_error").string(error_code_text(e.discovery_error));
+    if (!e.box_text.empty()) j.key("box_text").string(hide_url_passwords(blank_out_controls(e.box_text)));
+    j.close();
+  }
+  return j.finish();
 }
 
 }  // namespace vantrel

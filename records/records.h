@@ -61,7 +61,11 @@ enum class Cleaning {
   not_done,                // the run ended before its cleaning step (or before the overlay was read)
   done,                    // every planned item was tried; one another program holds stays
   skipped_profile_in_use,  // a running Engine holds the profile: nothing is removed from under it
-  not_asked,               // the overlay asks for none
+  // Another start of the profile has created an Engine that has not yet
+  // taken the profile's lockfile, or is still starting: nothing is removed
+  // from under the starting browser.
+  skipped_profile_starting,
+  not_asked,  // the overlay asks for none
 };
 
 struct RunEnding {
@@ -74,6 +78,17 @@ struct RunEnding {
   std::int32_t curl_exit_code = -1;           // the last probe's; -1: curl did not run
   Cleaning cleaning = Cleaning::not_done;
   std::uint64_t run_ms = 0;  // the launcher's own run time
+  // Whose run it is: the launcher's process id and creation time (UTC,
+  // "YYYY-MM-DDTHH:MM:SS.mmmZ"), which the caller got from CreateProcess.
+  std::int64_t launcher_pid = -1;
+  std::string launcher_started;
+  // Why, where it applies ("reason"; each member only where it applies):
+  std::int64_t system_error = -1;  // a refused Engine: the system's error code, and its text
+  std::string system_text;
+  std::size_t command_line_length = 0;  // a command line too long: its length and Windows' limit
+  std::size_t command_line_limit = 0;
+  ErrorCode discovery_error = ErrorCode::none;  // a blocked or fallen-back discovery: the error record's code
+  std::string box_text;  // what a message box says, or would have said (on one line, passwords hidden)
 };
 
 // The outcome file's text: one JSON object and a line feed; `program_version`

@@ -29,7 +29,9 @@ rm -rf "$work"; mkdir -p "$work/launcher" "$work/trampoline" "$work/profile"
 cp build/windows/vantrel.exe "$work/launcher/"
 cp build/windows/bench/trampoline.exe "$work/trampoline/"
 for d in launcher trampoline; do cp build/windows/tools/stand_in.exe "$work/$d/vantrel-engine.exe"; done
-cp examples/command-line.json "$work/profile/"
+# A passthrough start (the example overlay asks for discovery): a start page, the catalogue's profile, cleaning.
+printf '%s\n' '{"start-page":"https://start.example/","webgl-profile":"nvidia-rtx-3060","granular-storage-reset":{"cookies":true}}' \
+  > "$work/profile/command-line.json"
 cp examples/orlisk-webgl-profiles.json "$work/launcher/"
 export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY

@@ -9,7 +9,8 @@ Linux counterpart x_posix.cpp; CMakeLists.txt builds every other .cpp on both
 systems and neither of those in the portable list; every unit x.cpp,
 x_windows.cpp or x_posix.cpp has its header x.h (the programs' entry points,
 main_windows.cpp, excepted). And that overlay/, profile/, records/ and check/
-join no path as text.
+join no path as text, and that both entry points call SetDefaultDllDirectories
+and SetErrorMode first thing.
 Prints each breach and exits 1 when there is one."""
 import os
 import re
@@ -112,6 +113,14 @@ for unit in units:
         for number, line in enumerate(f, 1):
             if JOIN.search(line) and (unit, line.strip()) not in SHOWN_ONLY:
                 problems.append('%s:%d: a path joined as text; use FilePath::child() (%s)' % (unit, number, line.strip()))
+
+# Both programs' first acts: DLLs only from System32, and no system box for a drive without media.
+for entry in ('launcher/main_windows.cpp', 'check/main_windows.cpp'):
+    with open(os.path.join(ROOT, entry), encoding='utf-8') as f:
+        text = f.read()
+    for call in ('SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)', 'SetErrorMode(SEM_FAILCRITICALERRORS)'):
+        if call not in text:
+            problems.append('%s: the entry point does not call %s' % (entry, call))
 
 for p in problems:
     print(p)

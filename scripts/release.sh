@@ -93,9 +93,26 @@ fi
 # The package: one folder, fixed order, time stamps of the commit, fixed permissions.
 stage=$work/stage/vantrel-$version
 mkdir -p "$stage/examples" "$stage/schemas"
-cp "$work/vantrel.exe" "$work/vantrel-check.exe" "$work/src/MANUAL.md" "$stage/"
+cp "$work/vantrel.exe" "$work/vantrel-check.exe" "$stage/"
 cp "$work/src/examples/command-line.json" "$work/src/examples/orlisk-webgl-profiles.json" "$stage/examples/"
 cp "$work/src/schemas/"*.schema.json "$stage/schemas/"
+# The manual names what this package is: its version, its commit, and
+# whether its executables are signed (the same text for every build of one
+# commit with the same signing: the package stays reproducible).
+if [ -n "${VANTREL_SIGN_PKCS12:-}" ]; then signed="are signed with Authenticode"; else signed="are not signed"; fi
+marker='This package: the release script writes here its version, the commit it was built from and whether its executables are signed.'
+grep -qxF "$marker" "$work/src/MANUAL.md" || fail "MANUAL.md lacks the line the release script fills in"
+python3 - "$work/src/MANUAL.md" "$stage/MANUAL.md" "$marker" \
+  "This package: version $version, built from commit $commit; its executables $signed." <<'PY'
+import sys
+source, target, marker, line = sys.argv[1:5]
+with open(source, encoding='utf-8') as f:
+    text = f.read()
+with open(target, 'w', encoding='utf-8', newline='') as f:
+    f.write(text.replace(marker, line, 1))
+PY
+# Every other file of the package, summed: checked inside the unpacked folder with sha256sum -c.
+(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum > SHA256SUMS)
 mkdir -p build/release.part
 zip=vantrel-$version-win64.zip
 python3 - "$work/stage" "build/release.part/$zip" "$stamp" <<'PY'

@@ -88,14 +88,15 @@ class Sandbox:
         """Runs the launcher (or `program`) with the exact command line
         '"<program>"' + rest, from a caller that lets it inherit a handle of
         `held` (a file it opens without sharing) when given; returns its exit
-        code."""
+        code, and keeps the process id the caller got in `spawned_pid`."""
         line_file = os.path.join(self.root, 'command-line.txt')
         with open(line_file, 'wb') as f:
             f.write(('"%s"%s' % (win_path(program or self.launcher), rest)).encode('utf-8'))
-        code = wine([STAND_IN, 'spawn', win_path(line_file)] + ([win_path(held)] if held else []), display=display,
-                    env=env).returncode
-        assert code != 3, 'the stand-in could not start the launcher'
-        return code
+        done = wine([STAND_IN, 'spawn', win_path(line_file)] + ([win_path(held)] if held else []), display=display,
+                    env=env)
+        assert done.returncode != 3, 'the stand-in could not start the launcher'
+        self.spawned_pid = next((json.loads(l)['pid'] for l in done.stdout.splitlines() if l.startswith(b'{"pid"')), None)
+        return done.returncode
 
     def launch_in_background(self, display, env=None, stderr=subprocess.DEVNULL, args=()):
         """Starts the launcher with the profile argument (and `args`) and returns at once."""

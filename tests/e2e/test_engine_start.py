@@ -80,15 +80,53 @@ class MissingOrBrokenEngine(unittest.TestCase):
         s.start_engine('{}')
         self.assertIsNone(s.outcome())
 
-    def test_the_outcome_file_is_written_before_the_box(self):
+    def test_a_caller_that_asks_for_the_outcome_file_gets_no_box(self):
+        # With a display: no box waits for a click nobody gives; the outcome
+        # file says why (the system's code for the refusal, the line's length).
+        # On a window station nobody sees, no box waits either.
+        too_long = '{"start-page":"https://x.example/%s"}' % ('a' * 40000)
+        for engine, overlay, ending in (('missing', '{}', 'engine_missing'), ('bad', '{}', 'engine_refused'),
+                                        ('ok', too_long, 'command_line_too_long')):
+            with self.subTest(ending=ending):
+                s = Sandbox(self, engine=engine == 'ok')
+                if engine == 'bad':
+                    with open(s.engine_posix, 'wb') as f:
+                        f.write(b'not a program\r\n')
+                s.write_overlay(overlay)
+                self.assertEqual(s.run_launcher([s.profile_arg, s.outcome_arg], display=Xvfb.shared(), timeout=30), 1)
+                told = s.outcome()
+                self.assertEqual(told['outcome'], ending)
+                self.assertIn({'engine_missing': 'Engine binary not found: ', 'engine_refused': 'Engine could not be started: ',
+                               'command_line_too_long': "The Engine's command line would be "}[ending],
+                              told['reason']['box_text'])
+                if ending == 'engine_refused':
+                    self.assertEqual(told['reason']['system_error'], 193)
+                if ending == 'command_line_too_long':
+                    self.assertEqual((told['reason']['command_line_limit'], told['reason']['command_line_length'] > 40000),
+                                     (32766, True))
         s = Sandbox(self, engine=False)
-        display = Xvfb.shared()
-        proc = s.launch_in_background(display, args=[s.outcome_arg])
-        wait_for('no outcome file', lambda: os.path.exists(os.path.join(s.root, 'outcome.json')), 30)
-        self.assertIsNone(proc.poll())  # the box still waits for its click
-        self.assertEqual(s.outcome()['outcome'], 'engine_missing')
-        self.assertIsNotNone(wine([STAND_IN, 'msgbox', '15000'], display=display, timeout=30).stdout.strip())
-        self.assertEqual(proc.wait(30), 1)
+        self.assertEqual(s.run_command_line(' ' + s.profile_arg, display=Xvfb.shared(),
+                                            env={'VANTREL_SPAWN_DESKTOP': 'Hidden\\Default'}), 1)
+
+    def test_an_earlier_outcome_never_reads_as_this_runs(self):
+        # A started run's file, read-only, or held by a reader (without delete
+        # sharing) until this run's new file waits beside it: a run that
+        # blocks never leaves it saying "started"; the file names its run.
+        for held in (False, True):
+            with self.subTest(held=held):
+                s = Sandbox(self)
+                s.write_overlay('{"auto-timezone":true,"proxy-server":"socks5://127.0.0.1:9","on-proxy-fail":"block"}')
+                path = os.path.join(s.root, 'outcome.json')
+                with open(path, 'w') as f:
+                    f.write('{"schema":1,"outcome":"started","exit_code":0,"engine_pid":4242}\n')
+                if held:
+                    hold_open(self, path, 60000, 'r', 'rw', win_path(path) + '.*.tmp')
+                else:
+                    os.chmod(path, 0o444)
+                self.assertEqual(s.run_command_line(' %s %s' % (s.profile_arg, s.outcome_arg)), 42)
+                told = s.outcome()
+                self.assertEqual((told['outcome'], told['engine_pid'], told['launcher_pid']),
+                                 ('blocked', None, s.spawned_pid))
 
     def test_a_command_line_too_long_for_windows_begins_nothing(self):
         # A start page of 40,000 characters (someone else's overlay): nothing

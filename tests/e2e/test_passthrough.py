@@ -10,7 +10,7 @@ import unittest
 
 from sandbox import (PROFILE_TREE, LocalAppData, Sandbox, conforms, hold_open, host_switches, make_tree, present,
                      strict_json)
-from wine import WINE, win_path, wine_env
+from wine import STAND_IN, WINE, wait_for, win_path, wine_env
 
 RECORD = ('{"schema":1,"ts":"TS","status":"%s","ip":"","timezone":"","country_code":"","lat":"","lng":"","lang":"",'
           '"accept_lang":"","elapsed_ms":0,"provider":"","error_code":"%s","message":"%s","launcher_version":"0.28.0"}\n')
@@ -218,6 +218,35 @@ class ProfileHygiene(unittest.TestCase):
                          {'Default/Cookies', '.orlisk-launcher-result.json'})
         self.assertEqual(present(blank, ['Default/Current Session', 'Default/Cookies', '.orlisk-launcher-result.json']),
                          {'Default/Current Session', 'Default/Cookies'})
+
+    def test_one_start_of_a_profile_at_a_time(self):
+        # A start while the browser another start created is starting (it
+        # writes the profile before it takes its lockfile) cleans nothing of it.
+        s = Sandbox(self)
+        cookies = os.path.join(s.profile, 'Default', 'Cookies')
+        os.makedirs(os.path.dirname(cookies))
+        s.write_overlay('{"granular-storage-reset":{"cookies":true}}')
+        self.assertEqual(s.run_launcher([s.profile_arg], env={'VANTREL_FAKE_ENGINE_WRITES': win_path(cookies),
+                                                               'VANTREL_FAKE_ENGINE_SLEEP_MS': '30000'}), 0)
+        wait_for('the first Engine did not write the profile', lambda: os.path.exists(cookies))
+        os.remove(s.received_path)
+        self.assertEqual(s.run_launcher([s.profile_arg, s.outcome_arg]), 0)
+        self.assertEqual((s.outcome()['cleaning'], present(s.profile, ['Default/Cookies'])),
+                         ('skipped_profile_starting', {'Default/Cookies'}))
+        # A start of another profile never waits for one that holds its lock; a
+        # start of the same profile does.
+        other, release = os.path.join(s.root, 'other'), os.path.join(s.root, 'release')
+        os.makedirs(other)
+        holder = subprocess.Popen([WINE, STAND_IN, 'lock', win_path(s.profile), win_path(release)], env=wine_env(),
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: holder.poll() is None and holder.kill())
+        self.assertEqual(holder.stdout.readline().strip(), b'held')
+        self.assertEqual(s.run_launcher(['--user-data-dir=' + win_path(other)]), 0)
+        same = s.launch_in_background(None)
+        time.sleep(2)
+        self.assertEqual((holder.poll(), same.poll()), (None, None))  # both still there: the same profile waits
+        open(release, 'w').close()
+        self.assertEqual(same.wait(60), 0)
 
     def test_a_tree_a_thousand_folders_deep_is_cleaned(self):
         s = Sandbox(self)

@@ -52,10 +52,19 @@ class Release(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(self.out, ZIP)) as z:
             top = 'vantrel-%s/' % VERSION
             self.assertEqual(z.namelist(), [top + n for n in (
-                '', 'MANUAL.md', 'examples/', 'examples/command-line.json', 'examples/orlisk-webgl-profiles.json',
-                'schemas/', 'schemas/check-report.schema.json', 'schemas/command-line.schema.json',
-                'schemas/error-record.schema.json', 'schemas/outcome.schema.json', 'schemas/result-record.schema.json',
-                'vantrel-check.exe', 'vantrel.exe')])
+                '', 'MANUAL.md', 'SHA256SUMS', 'examples/', 'examples/command-line.json',
+                'examples/orlisk-webgl-profiles.json', 'schemas/', 'schemas/check-report.schema.json',
+                'schemas/command-line.schema.json', 'schemas/error-record.schema.json', 'schemas/outcome.schema.json',
+                'schemas/result-record.schema.json', 'vantrel-check.exe', 'vantrel.exe')])
+            # The package checks itself: its sums, inside the unpacked folder; its manual names its commit.
+            unpacked = os.path.join(self.tmp, 'unpacked')
+            z.extractall(unpacked)
+            subprocess.run(['sha256sum', '-c', 'SHA256SUMS'], cwd=os.path.join(unpacked, top), check=True,
+                           stdout=subprocess.DEVNULL)
+            commit = subprocess.run(['git', 'rev-parse', 'HEAD'], cwd=self.clones[0], stdout=subprocess.PIPE,
+                                    check=True).stdout.decode().strip()
+            self.assertIn('This package: version %s, built from commit %s; its executables are not signed.'
+                          % (VERSION, commit), z.read(top + 'MANUAL.md').decode('utf-8'))
             # The manual names no file the package lacks and no developer command.
             names = {n[len(top):].rstrip('/') for n in z.namelist()}
             manual = z.read(top + 'MANUAL.md').decode('utf-8')

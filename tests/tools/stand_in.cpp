@@ -6,7 +6,9 @@
 //                        folder, and "started_qpc", the performance counter at
 //                        its start) to %VANTREL_FAKE_ENGINE_RECORD% or
 //                        engine-received.json beside itself, written under a
-//                        temporary name and moved; then sleeps
+//                        temporary name and moved; then writes "engine" into the
+//                        file %VANTREL_FAKE_ENGINE_WRITES% when set (as a
+//                        starting browser writes its profile), and sleeps
 //                        %VANTREL_FAKE_ENGINE_SLEEP_MS% when set.
 //   curl.exe             System32's curl, scripted through the environment:
 //                        CURL_DOUBLE_LOG (append the raw command line as a JSON
@@ -15,7 +17,9 @@
 //                        CURL_DOUBLE_REPEAT, CURL_DOUBLE_DELAY_MS; for the
 //                        fallback endpoint ("/myip") NAME_MYIP wins over NAME.
 //   stand_in spawn FILE [HELD]   start the command line in FILE (UTF-8, byte for
-//                                byte) with CreateProcessW; exit with its code.
+//                                byte) with CreateProcessW, print {"pid":N}; exit
+//                                with its code. On the desktop %VANTREL_SPAWN_DESKTOP%
+//                                when set ("Hidden\Default": a station nobody sees).
 //                                With HELD: first open HELD without sharing as an
 //                                inheritable handle, let the child inherit it and
 //                                name it in CURL_DOUBLE_INHERITED, which the curl
@@ -32,6 +36,8 @@
 //   stand_in resources EXE       print EXE's icon group 1, file version and manifest
 //   stand_in info                print the local application-data folder, the
 //                                processor count and the physical memory
+//   stand_in lock FOLDER UNTIL   take the start lock of the profile FOLDER ("held")
+//                                and keep it until a file UNTIL exists
 //
 // Exit codes of the commands: 0 done, 2 nothing found in time, 3 usage or system error.
 #include <windows.h>
@@ -45,6 +51,7 @@
 
 #include "base/json_text.h"
 #include "base/text_encoding.h"
+#include "platform/profile_lock.h"
 
 namespace {
 
@@ -158,6 +165,14 @@ int engine() {
   CloseHandle(f);
   MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
 
+  const std::wstring writes = wenv(L"VANTREL_FAKE_ENGINE_WRITES");
+  if (!writes.empty()) {
+    HANDLE w = CreateFileW(writes.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (w != INVALID_HANDLE_VALUE) {
+      WriteFile(w, "engine", 6, &written, nullptr);
+      CloseHandle(w);
+    }
+  }
   const std::wstring sleep_ms = wenv(L"VANTREL_FAKE_ENGINE_SLEEP_MS");
   if (!sleep_ms.empty()) Sleep(static_cast<DWORD>(_wtoi(sleep_ms.c_str())));
   return 0;
@@ -199,11 +214,15 @@ int spawn(const wchar_t* file, const wchar_t* held_file) {
   line.push_back(L'\0');
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  std::wstring desktop = wenv(L"VANTREL_SPAWN_DESKTOP");
+  if (!desktop.empty()) si.lpDesktop = desktop.data();
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, held_file != nullptr, 0, nullptr, nullptr, &si, &pi)) {
     std::printf("{\"error\":%lu}\n", GetLastError());
     return 3;
   }
+  std::printf("{\"pid\":%lu}\n", pi.dwProcessId);
+  std::fflush(stdout);
   WaitForSingleObject(pi.hProcess, INFINITE);
   DWORD code = 3;
   GetExitCodeProcess(pi.hProcess, &code);
@@ -329,6 +348,16 @@ int resources(const wchar_t* exe) {
   return 0;
 }
 
+int lock(const wchar_t* folder, const wchar_t* until) {
+  using namespace vantrel::platform;
+  ProfileStartLock held(folder_identity(file_path(folder)), std::chrono::milliseconds(10000));
+  if (held.waited_out()) return 2;
+  std::printf("held\n");
+  std::fflush(stdout);
+  for (int i = 0; i < 1200 && GetFileAttributesW(until) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  return 0;
+}
+
 int info() {
   wchar_t local[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, local);
@@ -366,5 +395,6 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (cmd == L"resources" && argc == 3) return resources(argv[2]);
   if (cmd == L"info") return info();
+  if (cmd == L"lock" && argc == 4) return lock(argv[2], argv[3]);
   return 3;
 }

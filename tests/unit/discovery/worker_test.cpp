@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "discovery/country_language.h"
+#include "discovery/geo_answer.h"
 #include "records/records.h"
 #include "ui/progress_report.h"
 
@@ -75,8 +76,8 @@ TEST(DiscoveryWorker, Outcomes) {
        {{"203.0.113.7", 0, 90, E::none, "", "FR", "Europe/Paris", "48.85", "2.35"}},
        {L"socks5://u:***@h:1", L"203.0.113.7", L"ip=203.0.113.7 tz=Europe/Paris lang=fr-FR lat=48.85 lng=2.35", L""},
        "kestrin", 90},
-      {"overlay values are never replaced; one coordinate gives neither",
-       R"({"proxy-server":"socks5://h:1","auto-geo":true,"auto-lang":true,"lang":"de","auto-timezone":true,"timezone-override":"UTC"})",
+      {"overlay values are never replaced",
+       R"({"proxy-server":"socks5://h:1","auto-lang":true,"lang":"de","auto-timezone":true,"timezone-override":"UTC"})",
        {{"203.0.113.7", 0, 1, E::none, "", "LU", "Europe/Luxembourg", "49.6", ""}},
        {L"socks5://h:1", L"203.0.113.7", L"none (passthrough)", L""}, "kestrin", 1},
       {"the fallback serves the WebRTC address alone",
@@ -108,6 +109,49 @@ TEST(DiscoveryWorker, Outcomes) {
   }
 }
 
+// An answer without a value the overlay asks for (none, or one the launcher
+// refuses to pass on) is a failed discovery; the overlay's policy decides,
+// and falling back the Engine still gets what the answer did give.
+TEST(DiscoveryWorker, AnswersThatLackAWantedValue) {
+  const auto answer = [](const std::string& json) {
+    ProbeResult r{"", 0, 5};
+    r.ip = extract_egress_ip(json, r);
+    return r;
+  };
+  const std::string full = R"({"ip":"203.0.113.7","country_code":"FR","timezone":"Europe/Paris",)";
+  const std::string paris = R"("latitude":48.85,"longitude":2.35})";
+  // (the answer, "fallback" or not, what the error record says is missing or "" for a success, the derived
+  // WebRTC address, time zone and language)
+  const std::tuple<std::string, bool, const char*, const char*, const char*, const char*> cases[] = {
+      {full + paris, false, "", "203.0.113.7", "Europe/Paris", "fr-FR"},
+      {R"({"ip":"203.0.113.7","country_code":"FR",)" + paris, false, "no usable time zone", "", "", ""},
+      {R"({"ip":"203.0.113.7","country_code":"FR",)" + paris, true, "no usable time zone", "203.0.113.7", "", "fr-FR"},
+      {R"({"ip":"203.0.113.7","timezone":"Europe/Paris; x",)" + paris, false, "no usable time zone", "", "", ""},
+      {R"({"ip":"203.0.113.7","timezone":"Europe/Paris; x",)" + paris, true, "no usable time zone", "203.0.113.7", "",
+       "en-US"},
+      {full + R"("latitude":95,"longitude":2.35})", false, "no usable coordinates", "", "", ""},
+      {full + R"("latitude":95,"longitude":2.35})", true, "no usable coordinates", "203.0.113.7", "Europe/Paris",
+       "fr-FR"},
+      {R"({"ip":"203.0.113.7"})", true, "no usable time zone and no usable coordinates", "203.0.113.7", "", "en-US"},
+      // No country: the table's default language, and no failure.
+      {R"({"ip":"203.0.113.7","timezone":"Europe/Paris",)" + paris, false, "", "203.0.113.7", "Europe/Paris", "en-US"},
+  };
+  for (const auto& [json, fallback, missing, ip, timezone, lang] : cases) {
+    Worker run;
+    run.answers = {answer(json)};
+    run.go((std::string(R"({"proxy-server":"socks5://h:1","webrtc-no-leak":true,"auto-timezone":true,"auto-lang":true,)"
+                        R"("auto-geo":true,"on-proxy-fail":")") + (fallback ? "fallback" : "block") + "\"}").c_str());
+    const bool failed = *missing != '\0';
+    EXPECT_EQ(run.outcome->blocked.load(), failed && !fallback) << json;
+    EXPECT_EQ(run.outcome->error, failed ? E::discovery_http_error : E::none) << json;
+    EXPECT_EQ(run.written.find(std::string("\"message\":\"the answer gave ") + missing + "\"") != std::string::npos, failed)
+        << run.written;
+    EXPECT_EQ(std::make_tuple(run.outcome->webrtc_public_ip, run.outcome->timezone_override, run.outcome->lang),
+              std::make_tuple(std::string(ip), std::string(timezone), std::string(lang)))
+        << json;
+  }
+}
+
 // The records' bytes: members in their order, the optional ones left out when empty.
 TEST(Records, ErrorRecordAndOutcomeBytes) {
   ErrorRecord record;
@@ -117,10 +161,28 @@ TEST(Records, ErrorRecordAndOutcomeBytes) {
             "\"launcher_version\":\"0.28.0\"}\n");
   RunEnding ending;  // curl's exit code 0 is a code, not "curl did not run"
   ending.curl_exit_code = 0;
+  const std::string common =
+      "\"engine_pid\":null,\"result_record_written\":false,\"status\":null,\"error_code\":null,\"curl_exit_code\":0,";
   EXPECT_EQ(build_outcome_json(ending, "V"),
-            "{\"schema\":1,\"outcome\":\"started\",\"exit_code\":0,\"engine_pid\":null,\"result_record_written\":false,"
-            "\"status\":null,\"error_code\":null,\"curl_exit_code\":0,\"cleaning\":\"not_done\",\"program_version\":\"V\","
-            "\"run_ms\":0}\n");
+            "{\"schema\":1,\"outcome\":\"started\",\"exit_code\":0," + common +
+                "\"cleaning\":\"not_done\",\"program_version\":\"V\",\"run_ms\":0,\"launcher_pid\":null,\"launcher_started\":null}\n");
+  // Whose run and why: the box's text on one line, its password hidden.
+  ending.outcome = Ending::engine_refused;
+  ending.exit_code = 1;
+  ending.launcher_pid = 77;
+  ending.launcher_started = "2026-12-07T10:00:00.123Z";
+  ending.system_error = 193;
+  ending.system_text = "Windows error 193";
+  ending.command_line_length = 40000;
+  ending.command_line_limit = 32766;
+  ending.discovery_error = E::proxy_timeout;
+  ending.box_text = "a\nsocks5://u:pw@h";
+  EXPECT_EQ(build_outcome_json(ending, "V"),
+            "{\"schema\":1,\"outcome\":\"engine_refused\",\"exit_code\":1," + common +
+                "\"cleaning\":\"not_done\",\"program_version\":\"V\",\"run_ms\":0,\"launcher_pid\":77,"
+                "\"launcher_started\":\"2026-12-07T10:00:00.123Z\",\"reason\":{\"system_error\":193,"
+                "\"system_text\":\"Windows error 193\",\"command_line_length\":40000,\"command_line_limit\":32766,"
+                "\"discovery_error\":\"PROXY_TIMEOUT\",\"box_text\":\"a socks5://u:***@h\"}}\n");
 }
 
 TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {

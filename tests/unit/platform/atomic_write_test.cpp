@@ -8,6 +8,8 @@
 
 #include "base/text_encoding.h"
 #include "platform/platform.h"
+#include "platform/profile_lock.h"
+#include "records/endings.h"
 #include "support/temp_dir.h"
 
 namespace vantrel::platform {
@@ -120,6 +122,39 @@ TEST(HeldFiles, TheSystemsAnswers) {
   for (const auto& [error, attributes, attribute_error, attempt] : tries) {
     EXPECT_EQ(attempt_after_error(error, attributes, attribute_error), attempt) << error << " " << attributes;
   }
+}
+
+// A box only where someone waits for it: not for a caller that reads the
+// outcome file (unless it could not be written), and never on a window
+// station nobody sees.
+TEST(Endings, WhenABoxIsShown) {
+  // (outcome file asked, written, visible station, box)
+  const std::tuple<bool, bool, bool, bool> cases[] = {
+      {false, false, true, true}, {true, true, true, false}, {true, false, true, true},
+      {false, false, false, false}, {true, false, false, false}, {true, true, false, false},
+  };
+  for (const auto& [asked, written, visible, box] : cases) {
+    EXPECT_EQ(show_box(asked, written, visible), box) << asked << written << visible;
+  }
+}
+
+// One start lock per profile folder, however its path is written; another
+// folder, or a name not yet made, gets another.
+TEST(ProfileStartLock, OneNamePerFolder) {
+  TempDir dir;
+  std::filesystem::create_directories(dir.fs() / "P");
+  const auto name = [](const std::wstring& path) { return profile_lock_name(folder_identity(file_path(path))); };
+  const std::wstring p = name(dir.wide() + L"\\P");
+  EXPECT_EQ(p.compare(0, 22, L"Local\\vantrel-profile-"), 0);
+  EXPECT_EQ(p.size(), 22u + 16u);
+  EXPECT_NE(name(dir.wide()), p);
+  EXPECT_NE(name(dir.wide() + L"\\Q"), p);
+#ifdef _WIN32
+  for (const std::wstring& same : {dir.wide() + L"\\p\\", dir.wide() + L"/P", dir.wide() + L"\\P.", dir.wide() + L"\\.\\P"}) {
+    EXPECT_EQ(name(same), p) << wide_to_utf8(same);
+  }
+  EXPECT_EQ(name(dir.wide() + L"\\q"), name(dir.wide() + L"\\Q\\"));  // not made yet: its name, as Windows compares names
+#endif
 }
 
 // Only reparse points known to keep their data in place (cloud files above
