@@ -16,6 +16,8 @@ const std::vector<CheckOption>& check_options() {
        &C::probe},
       {"--strict", "exit 5 when a problem is reported", &C::strict},
       {"--profiles", "", nullptr},
+      {"--jobs", "with --profiles: how many profiles are checked (and probed) at once, 1 to 16; 4 unless given",
+       nullptr},
       {"--help", "", &C::help},
   };
   return options;
@@ -24,7 +26,7 @@ const std::vector<CheckOption>& check_options() {
 std::string check_usage() {
   std::string usage =
       "usage: vantrel-check.exe [--json] [--probe] [--strict] <the launcher's arguments>\n"
-      "       vantrel-check.exe [--json] [--probe] [--strict] --profiles <folder>\n"
+      "       vantrel-check.exe [--json] [--probe] [--strict] [--jobs N] --profiles <folder>\n"
       "  Explains the start vantrel.exe (beside this program) would make with these arguments,\n"
       "  or for every profile of <folder> (a subfolder with a command-line.json, a Local State\n"
       "  or a Default folder);\n"
@@ -77,16 +79,24 @@ CheckCommandLine parse_check_command_line(const std::wstring& command_line) {
   for (const CheckOption* option = option_at(rest); option != nullptr; option = option_at(rest)) {
     const std::wstring token = own < argv.size() ? argv[own] : std::wstring();
     if (option->flag == nullptr) {
-      // The folder follows as the next argument, or after "=".
-      profiles = true;
+      // The value follows as the next argument, or after "=".
+      std::wstring value;
       if (token.find(L'=') != std::wstring::npos) {
-        c.profiles = token.substr(token.find(L'=') + 1);
+        value = token.substr(token.find(L'=') + 1);
       } else {
         rest = command_line_remainder(rest);
         ++own;
-        c.profiles = own < argv.size() ? argv[own] : std::wstring();
+        value = own < argv.size() ? argv[own] : std::wstring();
       }
-      if (c.profiles.empty()) fail("--profiles needs the folder that holds the profiles");
+      if (std::string(option->name) == "--profiles") {
+        profiles = true;
+        c.profiles = value;
+        if (c.profiles.empty()) fail("--profiles needs the folder that holds the profiles");
+      } else {
+        const bool number = value.size() <= 2 && !value.empty() && value.find_first_not_of(L"0123456789") == std::wstring::npos;
+        c.jobs = number ? static_cast<unsigned>(std::stoul(value)) : 0;
+        if (c.jobs < 1 || c.jobs > 16) fail("--jobs takes a number from 1 to 16");
+      }
     } else {
       if (token.find(L'=') != std::wstring::npos) fail(wide_to_utf8(token) + ": its options take no value");
       c.*(option->flag) = true;

@@ -48,9 +48,9 @@ std::vector<std::string> category_notes(const std::map<std::string, bool>& categ
   known.push_back("all");
   std::vector<std::string> notes;
   for (const std::string& name : names_selecting_nothing(categories)) {
-    const std::string near = nearest(name, known);
+    const std::string typo_of = nearest(name, known);
     notes.push_back(quoted(name) + " selects nothing: category names are exact and case-sensitive" +
-                    (near.empty() ? std::string() : " (did you mean " + quoted(near) + "?)"));
+                    (typo_of.empty() ? std::string() : " (did you mean " + quoted(typo_of) + "?)"));
   }
   if (all_overrides_others(categories)) notes.push_back("\"all\" selects every category, also those set to false");
   return notes;
@@ -95,6 +95,15 @@ CheckReport make_check_report(CheckInputs in, bool strict) {
   if (in.probe && in.probe->succeeded()) {
     r.probed_command_line = engine_command_line(plan, plan.form, *in.probe->outcome);
     r.comparisons = compare_with_egress(plan.readings, in.probe->last);
+  }
+  if (const std::optional<Ending> ending = not_begun(plan)) {
+    r.would_outcome = ending_row(*ending).outcome;
+  } else if (plan.path == StartPath::passthrough) {
+    r.would_outcome = ending_row(Ending::started).outcome;
+  } else if (!in.probe) {
+    r.would_outcome = "needs_probe";
+  } else {
+    r.would_outcome = ending_row(in.probe->outcome && in.probe->outcome->blocked ? Ending::blocked : Ending::started).outcome;
   }
   r.exit = check_exit(in.probe && in.probe->failed(), r.mismatches() > 0, strict && !r.problems.empty());
   r.in = std::move(in);

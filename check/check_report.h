@@ -57,6 +57,11 @@ struct CheckReport {
   std::wstring probed_command_line;
   std::vector<Problem> problems;
   std::vector<Comparison> comparisons;  // with the egress, when the probe succeeded
+  // What a start would end as now: an outcome of the table of endings (the
+  // ending decided before anything is begun; "blocked" when the probe
+  // failed and the overlay blocks; else "started"), or "needs_probe" for a
+  // discovery start checked without --probe.
+  std::string would_outcome;
   CheckExit exit = CheckExit::reported;
   std::size_t mismatches() const;
 };

@@ -53,7 +53,7 @@ int check_store(const CheckCommandLine& command) {
   }
   std::vector<StoreResult> results(profiles.size());
   run_in_order(
-      profiles.size(), 4,
+      profiles.size(), command.jobs,
       [&](std::size_t i) {
         // Each profile as if started with its folder alone; the folder is
         // the store's entry itself, never its name read again.

@@ -67,6 +67,7 @@ std::string check_report_json(const CheckReport& r) {
   j.close();
   const bool discovery = plan.path == StartPath::discovery;
   j.key("start").string(discovery ? "discovery" : "passthrough").key("start_reason").string(r.start_reason);
+  j.key("would_outcome").string(r.would_outcome);
   j.key("blocks_on_failed_discovery").boolean(plan.overlay.on_proxy_fail == OnProxyFail::block);
   j.key("engine_path").string(wide_to_utf8(plan.engine_path)).key("engine_found").boolean(plan.engine_found);
   j.key("engine_command_line").exact(wide_to_utf8(r.engine_command_line));

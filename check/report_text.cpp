@@ -86,6 +86,7 @@ std::string check_report_text(const CheckReport& r) {
   line("");
   line(discovery ? "Start: with egress discovery" : "Start: passthrough (no discovery)");
   line("  {}", {r.start_reason});
+  line("  A start now would end: {}", {r.would_outcome});
   if (discovery) {
     line(plan.overlay.on_proxy_fail == OnProxyFail::block
              ? "  A failed discovery blocks the start (exit 42): \"on-proxy-fail\" is \"block\""
@@ -151,7 +152,8 @@ std::string check_report_text(const CheckReport& r) {
 
 std::string check_store_block_text(const std::string& name, const CheckReport& r) {
   const CheckInputs& in = r.in;
-  std::string head = std::string(in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
+  std::string head = "would end " + r.would_outcome + ", " +
+                     (in.plan.path == StartPath::discovery ? "discovery" : "passthrough") + " start";
   if (r.global_overlay) head += ", the global overlay applies (" + utf8(in.plan.overlay_path.shown()) + ")";
   if (!in.plan.overlay_read()) {
     head += in.plan.overlay_why.empty() ? ", no overlay (every setting keeps its default)" : ", overlay not read";

@@ -112,7 +112,7 @@ with open(target, 'w', encoding='utf-8', newline='') as f:
     f.write(text.replace(marker, line, 1))
 PY
 # Every other file of the package, summed: checked inside the unpacked folder with sha256sum -c.
-(cd "$stage" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum > SHA256SUMS)
+(cd "$stage" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | xargs sha256sum > SHA256SUMS)
 mkdir -p build/release.part
 zip=vantrel-$version-win64.zip
 python3 - "$work/stage" "build/release.part/$zip" "$stamp" <<'PY'

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Refuses an executable that a release must not ship: not 64-bit, the wrong
-subsystem, without ASLR (high entropy) or DEP/NX, a version resource other
+subsystem, without ASLR (high entropy), DEP/NX or terminal-server awareness, a version resource other
 than the release's, an import from a DLL that is not one of Windows' Known
 DLLs, or a build folder's path in its bytes. Prints one line per fault; exit 0
 when none.
@@ -37,7 +37,8 @@ def faults(data, subsystem, version, forbidden):
     sub, dll_flags = struct.unpack_from('<HH', data, opt + 68)
     if sub != wanted:
         found.append('subsystem %d, not %d (%s)' % (sub, wanted, subsystem))
-    for flag, name in ((0x20, 'high-entropy ASLR'), (0x40, 'ASLR (dynamic base)'), (0x100, 'DEP/NX')):
+    for flag, name in ((0x20, 'high-entropy ASLR'), (0x40, 'ASLR (dynamic base)'), (0x100, 'DEP/NX'),
+                       (0x8000, 'terminal-server awareness')):
         if not dll_flags & flag:
             found.append('no ' + name)
     # Sections, to turn relative addresses into file offsets.

@@ -19,7 +19,7 @@ namespace vantrel {
 struct ProgressFonts {
   win::ScopedFont title;  // Segoe UI 20, semibold
   win::ScopedFont body;   // Segoe UI 16
-  win::ScopedFont small;  // Segoe UI 13
+  win::ScopedFont caption;  // Segoe UI 13 (rpcndr.h makes "small" a macro)
   win::ScopedFont mono;   // Consolas 12
 };
 

@@ -46,7 +46,7 @@ ProgressWindow::ProgressWindow(ProgressListings listings)
     : listings_(std::move(listings)), shared_(std::make_shared<ProgressShared>()) {
   fonts_.title.reset(make_font(20, 600, 0x20, L"Segoe UI"));
   fonts_.body.reset(make_font(16, 400, 0x20, L"Segoe UI"));
-  fonts_.small.reset(make_font(13, 400, 0x20, L"Segoe UI"));
+  fonts_.caption.reset(make_font(13, 400, 0x20, L"Segoe UI"));
   fonts_.mono.reset(make_font(12, 400, 0x31, L"Consolas"));
 }
 
@@ -106,7 +106,7 @@ void ProgressWindow::paint_listing_section(int& y, HDC dc, const wchar_t* title,
   // "Title (N)", N counting every member, also those beyond the rows kept.
   const std::wstring heading = (std::wstring(title) + L" (" + std::to_wstring(count) + L")").substr(0, 95);
   {
-    win::ScopedSelect font(dc, fonts_.small.get());
+    win::ScopedSelect font(dc, fonts_.caption.get());
     ::SetTextColor(dc, kSecondaryText);
     draw(dc, heading.c_str(), 16, y, 444, y + 18, kFlagsLeft);
   }
@@ -132,7 +132,7 @@ void ProgressWindow::paint(HDC dc, const RECT& client) const {
 
   ::SetTextColor(dc, kPrimaryText);
   draw(dc, L"Preparing Vantrel", 16, 14, 444, 40, kFlagsLeft);
-  ::SelectObject(dc, fonts_.small.get());
+  ::SelectObject(dc, fonts_.caption.get());
   ::SetTextColor(dc, kSecondaryText);
   draw(dc, L"Auto-detecting persona settings\x2026", 16, 38, 444, 58, kFlagsLeft);
 
@@ -152,7 +152,7 @@ void ProgressWindow::paint(HDC dc, const RECT& client) const {
     ::GetTextExtentPoint32W(dc, step.label.c_str(), static_cast<int>(step.label.size()), &label);
     const int detail_left = 40 + static_cast<int>(label.cx) + kDetailGap;
     if (!step.detail.empty() && detail_left < 444) {
-      ::SelectObject(dc, fonts_.small.get());
+      ::SelectObject(dc, fonts_.caption.get());
       ::SetTextColor(dc, step.failed ? kFailed : kSecondaryText);
       draw(dc, step.detail, detail_left, y, 444, y + 20, kFlagsRightEllipsis);
     }

@@ -59,6 +59,22 @@ class Readings(unittest.TestCase):
         self.assertEqual([json.loads(line)['settings']['start-page']['value'] for line in done.stdout.splitlines()],
                          ['https://mine.example/'])
 
+    def test_a_store_says_how_each_start_would_end(self):
+        # Without --probe a start that needs discovery needs the probe; with it, a dead proxy blocks. Profiles
+        # checked one or sixteen at a time, in the folders' order either way.
+        s = Sandbox(self)
+        store = os.path.join(s.root, 'store')
+        for name, overlay in (('a', '{}'), ('b', '{"auto-timezone":true,"proxy-server":"socks5://127.0.0.1:9"}')):
+            os.makedirs(os.path.join(store, name))
+            s.write_overlay(overlay, os.path.join(store, name))
+        for args, code, outcomes in ((['--jobs', '1'], 0, ['started', 'needs_probe']),
+                                     (['--jobs=16', '--probe'], 3, ['started', 'blocked'])):
+            with self.subTest(args=args):
+                done = wine([s.check, '--json'] + args + ['--profiles', win_path(store)])
+                self.assertEqual((done.returncode, [json.loads(l)['would_outcome'] for l in done.stdout.splitlines()]),
+                                 (code, outcomes))
+        self.assertEqual(wine([s.check, '--jobs', '17', '--profiles', win_path(store)]).returncode, 2)
+
     def test_own_options_only_before_the_launchers_arguments(self):
         s = Sandbox(self)
         self.assertEqual(wine([s.check, s.profile_arg, '--json']).returncode, 2)

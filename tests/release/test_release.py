@@ -133,11 +133,13 @@ class Release(unittest.TestCase):
         doctored = {
             'gui': good,
             'no high entropy': good[:flags_at] + bytes([good[flags_at] & ~0x20]) + good[flags_at + 1:],
+            'not terminal-server aware': good[:flags_at + 1] + bytes([good[flags_at + 1] & ~0x80]) + good[flags_at + 2:],
             'console': good[:pe + 24 + 68] + b'\x03' + good[pe + 24 + 69:],
             'build path': good + os.path.join(self.tmp, 'one').encode(),
         }
         # (the file, the version asked for, what is said; '' for nothing)
         cases = [('gui', VERSION, ''), ('no high entropy', VERSION, 'no high-entropy ASLR'),
+                 ('not terminal-server aware', VERSION, 'no terminal-server awareness'),
                  ('console', VERSION, 'subsystem 3, not 2'), ('gui', '9.9.9', 'version resource'),
                  ('build path', VERSION, 'holds the build path')]
         # Linked against the shared C++ runtime: it would not start on a clean Windows.
@@ -183,7 +185,9 @@ class Release(unittest.TestCase):
         self.assertTrue({'check-report', 'error-record', 'result-record', 'command-line', 'outcome'} <= set(kinds), kinds)
         # The overlays the manual shows with problems ("jsonc": one names a key twice) are what the overlay's schema
         # tells its writer of: each is refused.
-        for block in re.findall(r'```jsonc\n(.*?)```', open(os.path.join(ROOT, 'MANUAL.md'), encoding='utf-8').read(), re.S):
+        with open(os.path.join(ROOT, 'MANUAL.md'), encoding='utf-8') as f:
+            problem_overlays = re.findall(r'```jsonc\n(.*?)```', f.read(), re.S)
+        for block in problem_overlays:
             with self.assertRaises(Exception):
                 conforms(json.loads(block), 'command-line')
         # Documents that contradict the manual, each a change of one of its examples: every schema refuses them.

@@ -135,29 +135,42 @@ TEST(CheckReport, StoreBlock) {
   timeout.last.error_code = ErrorCode::proxy_timeout;
   EgressProbe not_run;
   not_run.not_run_reason = "why";
+  EgressProbe blocked = timeout;  // the launcher's discovery blocked on that failure
+  blocked.outcome = std::make_shared<DiscoveryOutcome>();
+  const_cast<DiscoveryOutcome&>(*blocked.outcome).blocked = true;
+  const std::string dead = R"({"proxy-server":"socks5://h:1","auto-timezone":true})";
   const std::string nyc = R"({"proxy-server":"socks5://h:1","auto-geo":true,"timezone-override":"America/New_York",)"
                           R"("lang":"fr","accept-language":"de","geo-lat":1})";
   const std::tuple<std::string, const EgressProbe*, std::string> cases[] = {
       {nyc, &paris,
-       "p: discovery start, egress 203.0.113.7 (FR): 1 mismatch\n"
+       "p: would end started, discovery start, egress 203.0.113.7 (FR): 1 mismatch\n"
        "  note geo-lat: only geo-lat is named: no position to compare\n"
        "  note accept-language: not the language the launcher would derive for FR (\"fr-FR,fr;q=0.9,en;q=0.8\"); people do "
        "browse in another language than their country's\n"
        "  mismatch timezone-override: \"America/New_York\" is not the egress's time zone \"Europe/Paris\"\n"},
       {"{\"geo-lat\":null}", &timeout,
-       "p: passthrough start, probe failed: PROXY_TIMEOUT\n  warning presence_without_value (geo-lat): \"geo-lat\" is named "
+       "p: would end started, passthrough start, probe failed: PROXY_TIMEOUT\n  warning presence_without_value (geo-lat): "
+       "\"geo-lat\" is named "
        "with null: that still stops the value the launcher would add, and gives the Engine none\n"},
-      {"{}", &not_run, "p: passthrough start, the global overlay applies (C:\\g.json), not probed: why\n"},
-      {"", nullptr, "p: passthrough start, no overlay (every setting keeps its default)\n"},
+      {"{}", &not_run, "p: would end started, passthrough start, the global overlay applies (C:\\g.json), not probed: why\n"},
+      {"", nullptr, "p: would end started, passthrough start, no overlay (every setting keeps its default)\n"},
+      // What a discovery start would end as depends on the probe; what is decided before anything begins, not.
+      {dead, nullptr, "p: would end needs_probe, discovery start\n"},
+      {dead, &blocked, "p: would end blocked, discovery start, probe failed: PROXY_TIMEOUT\n"},
+      {dead, &timeout, "p: would end started, discovery start, probe failed: PROXY_TIMEOUT\n"},
+      {"missing engine", nullptr, "p: would end engine_missing, passthrough start\n"},
   };
   for (const auto& [overlay, probe, expected] : cases) {
-    CheckInputs in = inputs_for(overlay);
+    const bool no_engine = overlay == "missing engine";
+    CheckInputs in = inputs_for(no_engine ? "{}" : overlay);
+    in.plan.engine_found = !no_engine;
     in.plan.overlay_state = overlay.empty() ? platform::FileRead::missing : platform::FileRead::read;
     in.plan.profile.folder = platform::file_path(L"C:\\p");
     in.plan.overlay_path = platform::file_path(overlay == "{}" ? L"C:\\g.json" : L"C:\\p\\command-line.json");
     in.plan.path = choose_start_path(in.plan.overlay);
     if (probe != nullptr) in.probe = *probe;
-    EXPECT_EQ(check_store_block_text("p", make_check_report(in, false)), expected) << overlay;
+    const std::string text = check_store_block_text("p", make_check_report(in, false));
+    EXPECT_EQ(no_engine ? text.substr(0, text.find('\n') + 1) : text, expected) << overlay;
   }
 }
 
@@ -186,6 +199,17 @@ TEST(CheckCommandLine, OwnOptionsFirst) {
                              wide_to_utf8(c.launcher.pass_through) + "|" +
                              (c.usage_error.empty() ? std::to_string(c.launcher.own.size()) : "error");
     EXPECT_EQ(read, expected) << wide_to_utf8(line);
+  }
+  // How many profiles of a store at once: 1 to 16, 4 unless given. (command line, jobs, a usage error)
+  const std::tuple<std::wstring, unsigned, bool> jobs[] = {
+      {L"c.exe --profiles D:\\s", 4, false}, {L"c.exe --jobs 16 --profiles D:\\s", 16, false},
+      {L"c.exe --jobs=1 --profiles D:\\s", 1, false}, {L"c.exe --jobs 0 --profiles D:\\s", 0, true},
+      {L"c.exe --jobs=17 --profiles D:\\s", 17, true}, {L"c.exe --jobs x --profiles D:\\s", 0, true},
+      {L"c.exe --jobs", 0, true},
+  };
+  for (const auto& [line, count, error] : jobs) {
+    const CheckCommandLine c = parse_check_command_line(line);
+    EXPECT_EQ(std::make_pair(c.jobs, !c.usage_error.empty()), std::make_pair(count, error)) << wide_to_utf8(line);
   }
 }
 
