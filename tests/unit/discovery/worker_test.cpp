@@ -152,39 +152,6 @@ TEST(DiscoveryWorker, AnswersThatLackAWantedValue) {
   }
 }
 
-// The records' bytes: members in their order, the optional ones left out when empty.
-TEST(Records, ErrorRecordAndOutcomeBytes) {
-  ErrorRecord record;
-  record.message = "a\"b";
-  EXPECT_EQ(build_error_record_json("TS", record),
-            "{\"schema\":1,\"ts\":\"TS\",\"step\":\"\",\"error_code\":\"\",\"message\":\"a\\\"b\",\"elapsed_ms\":0,"
-            "\"launcher_version\":\"0.28.0\"}\n");
-  RunEnding ending;  // curl's exit code 0 is a code, not "curl did not run"
-  ending.curl_exit_code = 0;
-  const std::string common =
-      "\"engine_pid\":null,\"result_record_written\":false,\"status\":null,\"error_code\":null,\"curl_exit_code\":0,";
-  EXPECT_EQ(build_outcome_json(ending, "V"),
-            "{\"schema\":1,\"outcome\":\"started\",\"exit_code\":0," + common +
-                "\"cleaning\":\"not_done\",\"program_version\":\"V\",\"run_ms\":0,\"launcher_pid\":null,\"launcher_started\":null}\n");
-  // Whose run and why: the box's text on one line, its password hidden.
-  ending.outcome = Ending::engine_refused;
-  ending.exit_code = 1;
-  ending.launcher_pid = 77;
-  ending.launcher_started = "2026-12-07T10:00:00.123Z";
-  ending.system_error = 193;
-  ending.system_text = "Windows error 193";
-  ending.command_line_length = 40000;
-  ending.command_line_limit = 32766;
-  ending.discovery_error = E::proxy_timeout;
-  ending.box_text = "a\nsocks5://u:pw@h";
-  EXPECT_EQ(build_outcome_json(ending, "V"),
-            "{\"schema\":1,\"outcome\":\"engine_refused\",\"exit_code\":1," + common +
-                "\"cleaning\":\"not_done\",\"program_version\":\"V\",\"run_ms\":0,\"launcher_pid\":77,"
-                "\"launcher_started\":\"2026-12-07T10:00:00.123Z\",\"reason\":{\"system_error\":193,"
-                "\"system_text\":\"Windows error 193\",\"command_line_length\":40000,\"command_line_limit\":32766,"
-                "\"discovery_error\":\"PROXY_TIMEOUT\",\"box_text\":\"a socks5://u:***@h\"}}\n");
-}
-
 TEST(DiscoveryWorker, NoRecordPathNoRecordWork) {
   Worker run;
   run.record_path = platform::FilePath();
@@ -229,13 +196,6 @@ TEST(DiscoveryWorker, CancelStopsAtEachCheckPoint) {
   }
   ProgressSteps steps;
   steps.update(PROGRESS_STEP_COUNT, L"no such row", true, true);  // ignored, not written past the end
-}
-
-TEST(CountryLanguage, ExactCodesElseEnglish) {
-  EXPECT_EQ(lookup_country_language("BE").accept_language, "fr-BE,fr;q=0.9,nl;q=0.8,en;q=0.7");
-  for (const std::string& other : std::vector<std::string>{"be", "BE ", "LU", "", std::string("BE\0", 3)}) {
-    EXPECT_EQ(lookup_country_language(other).accept_language, "en-US,en;q=0.9") << other;
-  }
 }
 
 }  // namespace
