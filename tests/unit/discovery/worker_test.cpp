@@ -194,8 +194,14 @@ TEST(DiscoveryWorker, CancelStopsAtEachCheckPoint) {
     EXPECT_EQ(!run.written.empty(), written) << overlay << after;
     EXPECT_FALSE(run.steps.snapshot()[3].done);
   }
-  ProgressSteps steps;
-  steps.update(PROGRESS_STEP_COUNT, L"no such row", true, true);  // ignored, not written past the end
+  // A row past the end is ignored: the memory right behind the rows stays as it was.
+  struct Guarded {
+    ProgressSteps steps;
+    ProgressStep behind{L"label", L"detail", false, false};
+  } guarded;
+  guarded.steps.update(PROGRESS_STEP_COUNT, L"no such row", true, true);
+  EXPECT_EQ(std::make_tuple(guarded.behind.label, guarded.behind.detail, guarded.behind.done),
+            std::make_tuple(std::wstring(L"label"), std::wstring(L"detail"), false));
 }
 
 }  // namespace
