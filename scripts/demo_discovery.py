@@ -16,18 +16,16 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
-import netfixtures  # noqa: E402
-from wine import WINE, WINESERVER  # noqa: E402
-
-GEO_ADDRESS = '127.77.0.1'  # the geo server's own loopback address, port 443 as for the real endpoints
-
 demo, curl = sys.argv[1], sys.argv[2]
 prefix = os.path.join(demo, 'wineprefix')
-win = lambda p: 'Z:' + os.path.abspath(p).replace('/', '\\')
+os.environ['VANTREL_WINEPREFIX'] = prefix  # the tests' Wine, in the demo's own prefix
+sys.path.insert(0, os.path.join(ROOT, 'tests', 'e2e'))
+import netfixtures  # noqa: E402
+from wine import Xvfb, wait_for, wine, win_path  # noqa: E402
+
+GEO_ADDRESS = '127.77.0.1'  # the geo server's own loopback address, port 443 as for the real endpoints
 
 
 def fail(what):
@@ -35,12 +33,9 @@ def fail(what):
     sys.exit(1)
 
 
-def wait_for(what, ready, seconds):
-    deadline = time.monotonic() + seconds
-    while not ready():
-        if time.monotonic() > deadline:
-            fail('%s within %d s' % (what, seconds))
-        time.sleep(0.05)
+def prefix_down():
+    subprocess.run(['sh', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'down', prefix],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 cleanups = []
@@ -48,16 +43,8 @@ try:
     shutil.copy(curl, os.path.join(prefix, 'drive_c', 'windows', 'system32', 'curl.exe'))
     ca, cert, key = netfixtures.make_certificates(os.path.join(demo, 'certs'))
 
-    display = os.environ.get('DISPLAY')
-    if not display:
-        number = next(n for n in range(77, 140) if not os.path.exists('/tmp/.X11-unix/X%d' % n))
-        display = ':%d' % number
-        xvfb = subprocess.Popen(['Xvfb', display, '-screen', '0', '1024x768x24', '-nolisten', 'tcp'],
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        cleanups.append(xvfb.terminate)
-        wait_for('no Xvfb display started', lambda: os.path.exists('/tmp/.X11-unix/X%d' % number), 20)
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=',
-               DISPLAY=display, CURL_CA_BUNDLE=win(ca))
+    display = os.environ.get('DISPLAY') or Xvfb.shared()
+    env = {'CURL_CA_BUNDLE': win_path(ca)}
 
     # The screenshot is taken while the geo server holds curl's request, so
     # the window is sure to be on screen whatever the machine's speed.
@@ -98,32 +85,28 @@ try:
     with open(os.path.join(demo, 'profile', 'command-line.json'), 'w') as f:
         json.dump(overlay, f, indent=2)
 
-    subprocess.run([WINESERVER, '-k'], env=env)
-    subprocess.run(['bash', os.path.join(ROOT, 'tests', 'e2e', 'wine_prefix.sh'), 'up', prefix, display], check=True)
-    cleanups.append(lambda: subprocess.run([WINESERVER, '-k'], env=env))
+    # The prefix is brought up afresh on the display (by the first start) and ended with the demo.
+    prefix_down()
+    cleanups.append(prefix_down)
     received = os.path.join(demo, 'app', 'engine-received.json')
     if os.path.exists(received):
         os.remove(received)
 
-    launcher_args = ['--user-data-dir=' + win(os.path.join(demo, 'profile')), '--no-first-run']
+    launcher_args = ['--user-data-dir=' + win_path(os.path.join(demo, 'profile')), '--no-first-run']
     print('== What vantrel-check.exe --probe says about this start (it asks the proxy, and changes nothing):')
-    check = subprocess.run([WINE, os.path.join(demo, 'app', 'vantrel-check.exe'), '--probe'] + launcher_args,
-                           env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                           timeout=120)
+    check = wine([os.path.join(demo, 'app', 'vantrel-check.exe'), '--probe'] + launcher_args, display, env,
+                 timeout=120)
     if check.returncode != 0:
         fail('vantrel-check.exe exited with %d' % check.returncode)
     print('   ' + check.stdout.decode('utf-8', 'replace').replace('\n', '\n   ').rstrip())
     print()
     del server.requests[:]
-    args = [WINE, os.path.join(demo, 'app', 'vantrel.exe')] + launcher_args
     print('== Running with microsocks (user "demo") on 127.0.0.1:%d and a geo server behind it:' % port)
-    print('   vantrel.exe %s' % ' '.join(args[2:]))
-    launcher = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+    print('   vantrel.exe %s' % ' '.join(launcher_args))
     try:
-        code = launcher.wait(120)
+        code = wine([os.path.join(demo, 'app', 'vantrel.exe')] + launcher_args, display, env, timeout=120,
+                    capture=False).returncode
     except subprocess.TimeoutExpired:
-        launcher.kill()
         fail('vantrel.exe did not end within 120 s')
     print('   exit code: %d; geo server asked for: %s' % (code, ', '.join(server.requests) or 'nothing'))
     print('   screenshot of the progress window: %s' % (shot if os.path.exists(shot) else 'none was taken'))
@@ -132,6 +115,8 @@ try:
     # The launcher does not wait for the Engine: wait for what it recorded
     # before Wine's processes are ended.
     wait_for('the Engine did not record its command line (%s)' % received, lambda: os.path.exists(received), 60)
+except AssertionError as e:  # a bounded wait that passed its bound
+    fail(str(e))
 finally:
     for cleanup in reversed(cleanups):
         cleanup()

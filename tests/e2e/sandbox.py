@@ -6,7 +6,7 @@ import shutil
 import subprocess
 import tempfile
 
-from wine import BUILD, PREFIX, SOURCE, STAND_IN, WINE, WORK, wait_for, wine, wine_env, win_path
+from wine import BUILD, PREFIX, SOURCE, STAND_IN, WORK, WineProcess, wait_for, wine, win_path
 
 LAUNCHER_EXE = os.path.join(BUILD, 'vantrel.exe')
 CHECK_EXE = os.path.join(BUILD, 'vantrel-check.exe')
@@ -98,11 +98,10 @@ class Sandbox:
         self.spawned_pid = next((json.loads(l)['pid'] for l in done.stdout.splitlines() if l.startswith(b'{"pid"')), None)
         return done.returncode
 
-    def launch_in_background(self, display, env=None, stderr=subprocess.DEVNULL, args=()):
+    def launch_in_background(self, display, env=None, args=()):
         """Starts the launcher with the profile argument (and `args`) and returns at once."""
-        proc = subprocess.Popen([WINE, self.launcher, self.profile_arg] + list(args), env=wine_env(display, env),
-                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
-        self.test.addCleanup(lambda: proc.poll() is None and proc.kill())
+        proc = WineProcess([self.launcher, self.profile_arg] + list(args), display, env)
+        self.test.addCleanup(proc.stop)
         return proc
 
     def check_report(self, args, env=None, expect=0):
@@ -207,12 +206,15 @@ def hold_open(test, path, ms, access='rw', share='-', until=None):
     from the moment this returns: with `access` (r, w, rw) and `share` (any of
     r, w, d; - for none), and when `until` (a Windows name pattern) is given,
     only until a file of that pattern exists."""
-    holder = subprocess.Popen([WINE, STAND_IN, 'hold', win_path(path), str(ms), access, share] +
-                              ([until] if until else []), env=wine_env(),
-                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    for cleanup in (holder.wait, holder.stdout.close, holder.kill):
-        test.addCleanup(cleanup)
-    assert holder.stdout.readline().strip() == b'held'
+    return holding(test, [STAND_IN, 'hold', win_path(path), str(ms), access, share] + ([until] if until else []))
+
+
+def holding(test, args):
+    """Starts a stand-in that holds something (it says "held" once it does)
+    and returns once it holds it; it is ended with the test."""
+    holder = WineProcess(args, stdout=subprocess.PIPE)
+    test.addCleanup(holder.stop)
+    assert holder.readline().strip() == b'held'
     return holder
 
 

@@ -6,12 +6,11 @@ HTTPS geo server."""
 import json
 import os
 import re
-import subprocess
 import unittest
 
 from netfixtures import RealCurlNetwork, curl_double_env, curl_gone, install_curl
 from sandbox import Sandbox, conforms, strict_json
-from wine import PREFIX, STAND_IN, WINE, wait_for, win_path, wine, wine_env
+from wine import PREFIX, STAND_IN, WineProcess, wait_for, win_path, wine
 import netfixtures
 
 PRIMARY = 'https://%s/geoip?format=json' % netfixtures.PRIMARY_HOST
@@ -35,16 +34,20 @@ class WithCurlDouble(unittest.TestCase):
         install_curl(self, STAND_IN)
         self.log = os.path.join(Sandbox(self).root, 'curl-calls.log')
 
+    def calls(self):
+        """What the curl stand-in logged, a JSON text per (whole) line."""
+        with open(self.log) as f:
+            return [json.loads(line) for line in f if line.endswith('\n')]
+
     def env(self, exit_code=0, body=b'', **settings):
         return curl_double_env(os.path.dirname(self.log), body, log=win_path(self.log), exit=exit_code, **settings)
 
     def test_command_line_and_success(self):
         got = probe(self, {'proxy-server': 'socks5://us%40r:p@ss:w0rd@198.51.100.7:1080', 'auto-lang': True},
                     self.env(0, b'{"ip":"203.0.113.7","country_code":"DE"}'), password='w0rd')
-        with open(self.log) as f:
-            self.assertEqual([json.loads(line) for line in f], [
-                '"C:\\windows\\system32\\curl.exe" -q --noproxy "" --ssl-no-revoke --max-time 10 -sS -x '
-                'socks5h://us%%40r:p@ss:w0rd@198.51.100.7:1080 %s' % PRIMARY])
+        self.assertEqual(self.calls(), [
+            '"C:\\windows\\system32\\curl.exe" -q --noproxy "" --ssl-no-revoke --max-time 10 -sS -x '
+            'socks5h://us%%40r:p@ss:w0rd@198.51.100.7:1080 %s' % PRIMARY])
         self.assertEqual((got['ok'], got['egress_ip'], got['lang']), (True, '203.0.113.7', 'de-DE'))
 
     def test_exit_codes_output_and_missing_curl(self):
@@ -90,12 +93,10 @@ class WithCurlDouble(unittest.TestCase):
         held = os.path.join(s.root, 'caller-file.log')
         self.assertEqual(s.run_command_line(' --probe ' + s.profile_arg, program=s.check, held=held,
                                      env=self.env(0, b'{"ip":"203.0.113.7"}')), 0)
-        with open(self.log) as f:
-            self.assertEqual(json.loads(f.readlines()[-1]), 'inherited: nothing')
-        check = subprocess.Popen([WINE, s.check, '--probe', s.profile_arg], env=wine_env(extra=self.env(delay_ms=60000)),
-                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.addCleanup(lambda: check.poll() is None and check.kill())
-        wait_for('curl did not start', lambda: len(open(self.log).readlines()) == 3, 30)
+        self.assertEqual(self.calls()[-1], 'inherited: nothing')
+        check = WineProcess([s.check, '--probe', s.profile_arg], env=self.env(delay_ms=60000))
+        self.addCleanup(check.stop)
+        wait_for('curl did not start', lambda: len(self.calls()) == 3, 30)
         check.kill()
         check.wait(30)
         curl_gone(marker)
@@ -128,15 +129,16 @@ class WithCurlDouble(unittest.TestCase):
         os.makedirs(os.path.join(store, 'e-no-overlay', 'Default'))  # a profile all the same
         before = s.files()
         env = self.env(0, EGRESS, dead_proxy='dead.example')
-        done = wine([s.check, '--json', '--probe', '--strict', '--profiles', win_path(store)], env=env, timeout=120)
+        done = wine([s.check, '--json', '--probe', '--strict', '--jobs=16', '--profiles', win_path(store)], env=env,
+                    timeout=120)
         self.assertEqual(done.returncode, 3)  # one profile's precedence: the failed probe, not the mismatch or problem
         reports = [conforms(strict_json(line), 'check-report') for line in done.stdout.splitlines()]
-        self.assertEqual([(r['user_data_dir'], r['probe'].get('ok'), [c['verdict'] for c in r['consistency']])
-                          for r in reports],
-                         [(win_path(os.path.join(store, 'a-plain')), None, []),
-                          (win_path(os.path.join(store, 'b-new-york')), True, ['mismatch']),
-                          (win_path(os.path.join(store, 'c-dead')), False, []),
-                          (win_path(os.path.join(store, 'e-no-overlay')), None, [])])
+        self.assertEqual([(r['user_data_dir'], r['probe'].get('ok'), [c['verdict'] for c in r['consistency']],
+                           r['would_outcome']) for r in reports],
+                         [(win_path(os.path.join(store, 'a-plain')), None, [], 'started'),
+                          (win_path(os.path.join(store, 'b-new-york')), True, ['mismatch'], 'started'),
+                          (win_path(os.path.join(store, 'c-dead')), False, [], 'blocked'),
+                          (win_path(os.path.join(store, 'e-no-overlay')), None, [], 'started')])
         self.assertEqual(reports[3]['overlay_path'], None)
         self.assertEqual(s.files(), before)  # nothing written, deleted or started
         self.assertIsNone(s.received(timeout=3))

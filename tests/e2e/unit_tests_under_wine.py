@@ -9,12 +9,11 @@ Windows program under Wine cannot remove a link).
 Usage: unit_tests_under_wine.py UNIT_TESTS_EXE [ARGS...]; exits with its code."""
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import threading
 
-from wine import PREFIX, WINE, WORK, win_path, wine_env
+from wine import PREFIX, WORK, WineProcess, win_path
 
 
 def unix_path(path):
@@ -48,8 +47,10 @@ def main():
     server = threading.Thread(target=serve, args=(folder, stop), daemon=True)
     server.start()
     try:
-        code = subprocess.run([WINE] + sys.argv[1:], stdin=subprocess.DEVNULL,
-                              env=wine_env(extra={'VANTREL_LINK_REQUESTS': win_path(folder)})).returncode
+        tests = WineProcess(sys.argv[1:], env={'VANTREL_LINK_REQUESTS': win_path(folder)}, stdout=None)
+        code = tests.wait()
+        sys.stderr.buffer.write(tests.stderr_bytes())
+        tests.stop()
     finally:
         stop.set()
         server.join()

@@ -62,22 +62,92 @@ def wine_env(display=None, extra=None):
 LOADER_FAILED = b'failed to map the shared user data'
 
 
-def wine(args, display=None, env=None, timeout=60, capture=True):
-    """Runs a Windows program to its end. Its errors go to a file, and without
-    `capture` its output is discarded, so that the call returns when the
-    program ends even if a process it started (the Engine) still holds the
-    output handles."""
-    run_env = wine_env(display, env)
-    if 'WINEDEBUG' not in (env or {}):
-        run_env['WINEDEBUG'] = '-all,err+virtual'
-    for _ in range(3):
-        with tempfile.TemporaryFile() as err:
-            done = subprocess.run([WINE] + list(args), env=run_env, timeout=timeout, stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.PIPE if capture else subprocess.DEVNULL, stderr=err)
-            err.seek(0)
-            done.stderr = err.read()
-        if not (done.returncode == 1 and LOADER_FAILED in done.stderr):
-            return done
+class WineProcess:
+    """A Windows program started under Wine; every test starts them this way.
+    When Wine's loader failed to create it, it is started again (up to three
+    times in all), however the caller learns of its end: poll, wait or
+    readline. Its errors go to a file (stderr_bytes)."""
+
+    def __init__(self, args, display=None, env=None, stdout=subprocess.DEVNULL, cwd=None):
+        run_env = wine_env(display, env)
+        run_env['WINEDEBUG'] = run_env['WINEDEBUG'] + ',err+virtual'
+        self._popen = dict(env=run_env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=stdout)
+        self._args = [WINE] + list(args)
+        self._tries = 0
+        self._err = None
+        self._start()
+
+    def _start(self):
+        self._tries += 1
+        if self._err:
+            self._err.close()
+        self._err = tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(self._args, stderr=self._err, **self._popen)
+
+    def _started_again(self):
+        """Starts the program again when it ended because the loader failed."""
+        if self.proc.returncode != 1 or self._tries >= 3 or LOADER_FAILED not in self.stderr_bytes():
+            return False
+        if self.proc.stdout:
+            self.proc.stdout.close()
+        self._start()
+        return True
+
+    @property
+    def returncode(self):
+        return self.proc.returncode
+
+    def poll(self):
+        while self.proc.poll() is not None and self._started_again():
+            pass
+        return self.proc.returncode
+
+    def wait(self, timeout=None):
+        deadline = None if timeout is None else time.monotonic() + timeout
+        while True:
+            self.proc.wait(None if deadline is None else max(0.0, deadline - time.monotonic()))
+            if not self._started_again():
+                return self.proc.returncode
+
+    def kill(self):
+        self.proc.kill()
+
+    def readline(self):
+        """A line of its output (started with stdout=PIPE); b'' once it ended."""
+        while True:
+            line = self.proc.stdout.readline()
+            if line or not (self.proc.wait() is not None and self._started_again()):
+                return line
+
+    def stderr_bytes(self):
+        self._err.seek(0)
+        return self._err.read()
+
+    def stop(self):
+        """Ends it if it still runs, and lets go of its files."""
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        if self.proc.stdout:
+            self.proc.stdout.close()
+        self._err.close()
+
+
+def wine(args, display=None, env=None, timeout=60, capture=True, cwd=None):
+    """Runs a Windows program to its end and returns what it did, like
+    subprocess.run. Its output goes to a file (or, without `capture`, is
+    discarded), so that the call returns when the program ends even if a
+    process it started (the Engine) still holds the output handles."""
+    with tempfile.TemporaryFile() as out:
+        proc = WineProcess(args, display, env, stdout=out if capture else subprocess.DEVNULL, cwd=cwd)
+        try:
+            proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            proc.stop()
+            raise
+        out.seek(0)
+        done = subprocess.CompletedProcess(args, proc.returncode, out.read(), proc.stderr_bytes())
+        proc.stop()
     return done
 
 
