@@ -18,6 +18,8 @@ TEST(Consistency, AgainstTheEgress) {
   paris.timezone = "Europe/Paris";
   paris.geo_lat = "48.8566";
   paris.geo_lng = "2.3522";
+  ProbeResult offside = paris;  // a longitude past 180 degrees is no position
+  offside.geo_lng = "180.5";
   ProbeResult bare;  // the fallback's answer: an address alone
   bare.ip = "203.0.113.7";
   const std::tuple<const char*, const ProbeResult*, std::string> cases[] = {  // (overlay, egress, verdicts)
@@ -34,6 +36,7 @@ TEST(Consistency, AgainstTheEgress) {
       {R"({"geo-lat":1,"timezone-override":"UTC","lang":5})", &bare,
        "geo-lat note|lang note|timezone-override note|"},
       {R"({"geo-lat":48.8,"geo-lng":2.3,"device-memory":8})", &bare, "geo-lat/geo-lng note|"},
+      {R"({"geo-lat":48.8,"geo-lng":2.3})", &offside, "geo-lat/geo-lng note|"},
   };
   for (const auto& [overlay, egress, expected] : cases) {
     std::string got;

@@ -19,8 +19,9 @@ TEST(Problems, OneCodeEach) {
       {std::string("\xFF\xFE{\0\"\0", 6), "overlay_not_utf8"},
       {R"({"auto-lang":true,"start-page":"https://x/)", "overlay_incomplete"},
       {R"({"geo-lat":null,"lang":"","timezone-override":0})", "presence_without_value geo-lat|presence_without_value lang"},
-      {R"({"start-page":"https://b\u00fccher.example/","proxy-server":"SOCKS5://h:1","webrtc-fake-public-ip":"\u00e9"})",
-       "proxy_scheme_not_socks5 proxy-server|unicode_escape_kept webrtc-fake-public-ip|unicode_escape_kept start-page"},
+      {R"({"start-page":"https://b\u00fccher.example/","proxy-server":"SOCKS5://h:1","webrtc-fake-public-ip":"\u00e9","webgl-profile":"\\u0ZzZ"})",
+       "proxy_scheme_not_socks5 proxy-server|unicode_escape_kept webrtc-fake-public-ip|unicode_escape_kept start-page|"
+       "webgl_profile_not_found webgl-profile"},
       {R"({"proxy-server":"socks5h://h:1","granular-storage-reset":{"cookies":"true","cache_storage":true}})",
        "proxy_scheme_not_socks5 proxy-server|storage_category_ignored granular-storage-reset"},
       {R"({"webgl-profile":"nv"})", "webgl_profile_not_found webgl-profile"},

@@ -61,6 +61,7 @@ TEST(FilePath, OneWayToAFile) {
       {L"\\\\?\\C:\\x.", L"\\\\?\\C:\\x.", true}, {L"\\\\.\\pipe\\p", L"\\\\.\\pipe\\p", false},
       // A drive or share written as a device path names a folder as "\\?\" does.
       {L"\\\\.\\C:\\x", L"\\\\?\\C:\\x", true}, {L"\\\\.\\unc\\s\\h\\x", L"\\\\?\\UNC\\s\\h\\x", true},
+      {L"\\\\.\\C:\\", L"\\\\?\\C:\\", true}, {L"\\\\.\\UNC\\", L"\\\\?\\UNC\\", false},
       {L"\\\\.\\NUL", L"\\\\.\\NUL", false}, {L"\\\\.\\C:", L"\\\\.\\C:", false}, {L"\\\\?\\C:", L"\\\\?\\C:", false},
       {L"\\\\?\\Volume{1}\\p", L"\\\\?\\Volume{1}\\p", true}, {L"\\\\?\\GLOBALROOT\\Device\\x", L"\\\\?\\GLOBALROOT\\Device\\x", false},
   };
